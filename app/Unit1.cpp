@@ -1,0 +1,1 @@
+// filled in by the work on this folder

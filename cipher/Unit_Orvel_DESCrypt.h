@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+namespace tessavo {
+
+// The text cipher: DES in electronic-codebook mode over the bytes of an 8-bit string,
+// written as upper-case hexadecimal digits, the last block zero-filled.
+std::string DesEncryptToHex(const std::string& plain, const std::string& key);
+// Any failure (empty or non-hexadecimal text) gives the empty string; the plain bytes end
+// at the first zero byte.
+std::string DesDecryptFromHex(const std::string& cipher, const std::string& key);
+
+// The fixed key of the management password.
+const std::string& LoginKey();
+// The key of every record's password and notes; the main window's creation sets it.
+const std::string& AccountKey();
+void SetAccountKey(const std::string& key);
+
+}  // namespace tessavo

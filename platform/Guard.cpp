@@ -1,0 +1,62 @@
+#include "platform/Guard.h"
+
+#include <QString>
+#include <exception>
+
+#include "platform/Dialogs.h"
+
+namespace tessavo::platform {
+namespace {
+
+int depth = 0;
+std::exception_ptr pending;
+
+void report(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        showError(QString::fromUtf8(e.what()));
+    } catch (...) {
+        showError(QStringLiteral("Unknown error"));
+    }
+}
+
+void rethrowPending() {
+    if (pending) std::rethrow_exception(std::exchange(pending, nullptr));
+}
+
+}  // namespace
+
+void runGuarded(const std::function<void()>& handler) noexcept {
+    ++depth;
+    std::exception_ptr error;
+    try {
+        handler();
+    } catch (...) {
+        error = std::current_exception();
+    }
+    --depth;
+    if (depth == 0 && !error) error = std::exchange(pending, nullptr);  // nobody picked it up
+    if (!error) return;
+    if (depth > 0) {
+        pending = error;  // picked up by the trigger() that started this handler
+        return;
+    }
+    try {
+        report(error);
+    } catch (...) {
+        // showing the box failed as well: there is nobody left to tell
+    }
+}
+
+void trigger(QAbstractButton* button) {
+    button->click();
+    rethrowPending();
+}
+
+void trigger(QAction* action) {
+    action->trigger();
+    rethrowPending();
+}
+
+}  // namespace tessavo::platform

@@ -1,0 +1,24 @@
+# Shared by scripts/run and scripts/test: installs the Debian packages that are missing.
+
+# What building the program needs.
+BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libsqlcipher-dev
+                libx11-dev libxtst-dev libgl-dev)
+# What the test tiers need besides: GoogleTest, the sqlcipher shell, an X server and its helpers,
+# a tray host, a Chinese font for readable screenshots, clang for the fuzz targets.
+TEST_PACKAGES=(libgtest-dev libgmock-dev sqlcipher xvfb xauth xdotool xclip x11-utils x11-xkb-utils
+               xkb-data trayer fonts-wqy-microhei clang libclang-rt-14-dev)
+BENCH_PACKAGES=(libbenchmark-dev)
+
+ensure_packages() {
+    local missing=()
+    local package
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing Debian packages: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
