@@ -1,1 +1,38 @@
-int main() { return 0; }
+// The program entry: one instance per user, the theme and title, the two windows, the loop.
+#include <QApplication>
+#include <QFile>
+
+#include "app/Artwork.h"
+#include "app/Program.h"
+#include "app/Unit1.h"
+#include "platform/AppInfo.h"
+#include "platform/Hardening.h"
+#include "platform/SingleInstance.h"
+
+using namespace tessavo;
+
+namespace {
+
+void applySkyTheme(QApplication& app) {
+    QFile sheet(QStringLiteral(":/sky.qss"));
+    if (sheet.open(QIODevice::ReadOnly)) app.setStyleSheet(QString::fromUtf8(sheet.readAll()));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    platform::HardenProcess();
+    // A second start ends at once, silently; the running instance is not disturbed.
+    const platform::SingleInstance instance(applicationTitle());
+    if (!instance.acquired()) return 0;
+
+    QApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    applySkyTheme(app);
+    app.setApplicationName(applicationTitle());
+    app.setWindowIcon(ProgramIcon());
+
+    Program program(QCoreApplication::applicationDirPath() + QLatin1Char('/'));
+    QObject::connect(&program.main(), &TForm1::programEnded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    return app.exec();
+}

@@ -9,6 +9,7 @@ endif()
 # Release hardening: stack protector, fortified libc calls, PIE and full RELRO.
 if(CMAKE_BUILD_TYPE STREQUAL "Release" AND NOT TESSAVO_SANITIZE)
   add_compile_options(-fstack-protector-strong -D_FORTIFY_SOURCE=2)
+  add_compile_definitions(TESSAVO_HARDEN)
   set(CMAKE_POSITION_INDEPENDENT_CODE ON)
   add_link_options(-pie -Wl,-z,relro,-z,now)
 endif()

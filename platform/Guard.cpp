@@ -27,7 +27,7 @@ void rethrowPending() {
 
 }  // namespace
 
-void runGuarded(const std::function<void()>& handler) noexcept {
+bool runGuarded(const std::function<void()>& handler) noexcept {
     ++depth;
     std::exception_ptr error;
     try {
@@ -37,16 +37,17 @@ void runGuarded(const std::function<void()>& handler) noexcept {
     }
     --depth;
     if (depth == 0 && !error) error = std::exchange(pending, nullptr);  // nobody picked it up
-    if (!error) return;
+    if (!error) return true;
     if (depth > 0) {
         pending = error;  // picked up by the trigger() that started this handler
-        return;
+        return false;
     }
     try {
         report(error);
     } catch (...) {
         // showing the box failed as well: there is nobody left to tell
     }
+    return false;
 }
 
 void trigger(QAbstractButton* button) {

@@ -15,7 +15,8 @@ namespace tessavo::platform {
 // program goes on. A handler started by another handler (a triggered click) hands its
 // error back instead: trigger() rethrows it in the caller, so the caller's later steps
 // are skipped exactly as when the handlers call each other directly.
-void runGuarded(const std::function<void()>& handler) noexcept;
+// Returns true when the handler ran to its end.
+bool runGuarded(const std::function<void()>& handler) noexcept;
 
 // Clicks a button (hidden ones too) and runs its handler synchronously; an error of that
 // handler continues in the caller.
@@ -25,9 +26,8 @@ void trigger(QAction* action);
 // Connects a signal to a member handler through the guard.
 template <class Sender, class Signal, class Receiver>
 void bindGuarded(Sender* sender, Signal signal, Receiver* receiver, void (Receiver::*handler)()) {
-    QObject::connect(sender, signal, receiver, [receiver, handler] {
-        runGuarded([receiver, handler] { (receiver->*handler)(); });
-    });
+    QObject::connect(sender, signal, receiver,
+                     [receiver, handler] { runGuarded([receiver, handler] { (receiver->*handler)(); }); });
 }
 
 // Connects a signal to any callable through the guard; the signal's arguments are passed on

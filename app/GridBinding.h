@@ -1,0 +1,14 @@
+#pragma once
+
+class QTableView;
+
+namespace tessavo {
+
+namespace store {
+class Query;
+}
+
+// Keeps the grid's current row and the result's current row the same, both ways.
+void bindGridToResult(QTableView* grid, store::Query* query);
+
+}  // namespace tessavo

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+namespace tessavo {
+
+class TForm1;
+class TForm2;
+
+// The program's two windows, made in start-up order: the main window (whose creation prepares
+// everything the login gate needs), then the login window, which reaches back into it.
+class Program {
+public:
+    explicit Program(const QString& appDir);
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    TForm1& main() { return *main_; }
+    TForm2& login() { return *login_; }
+
+private:
+    std::unique_ptr<TForm1> main_;
+    std::unique_ptr<TForm2> login_;
+};
+
+}  // namespace tessavo

@@ -1,0 +1,58 @@
+// Tray, visibility, the clock and the update page.
+#include <QAction>
+#include <QDateTime>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "access/Unit_Login.h"
+#include "app/Clock.h"
+#include "app/Unit1.h"
+#include "app/UpdatePage.h"
+#include "platform/Guard.h"
+#include "platform/Shell.h"
+#include "platform/Unit_Function.h"
+
+namespace tessavo {
+
+void TForm1::TrayIcon1Click() { platform::trigger(ShowME); }
+
+void TForm1::ShowMEClick() {
+    if (loginWindow_->Edit_LoginPass_Temp->text().isEmpty()) {
+        // Not logged in: the login gate asks for the management password first.
+        platform::trigger(Button_CheckLogin);
+        return;
+    }
+    show();
+    raise();  // once above every other window, then back in the normal stacking order
+    activateWindow();
+    HideApplicationWindow(true);
+}
+
+void TForm1::HideMEClick() {
+    HideApplicationWindow(false);
+    HideTaskbarButton(this);
+    hide();
+    loginWindow_->Edit_LoginPass_Temp->clear();  // hiding forgets the login
+}
+
+void TForm1::Button_HIdeClick() { platform::trigger(HideME); }
+
+void TForm1::CloseMeClick() { requestClose(); }
+
+void TForm1::Button8Click() { platform::trigger(Aboutme); }
+
+void TForm1::AboutmeClick() { platform::shell().openUrl(updatePageAddress(EditVer->text())); }
+
+void TForm1::Timer1Timer() {
+    HideApplicationWindow(false);
+    setPanelText(2, ClockText(QDateTime::currentDateTime()));
+}
+
+// There is no separate application window on X11: both windows of the program carry the
+// skip-taskbar state themselves.
+void TForm1::HideApplicationWindow(bool) {
+    HideTaskbarButton(this);
+    if (loginWindow_) HideTaskbarButton(loginWindow_);
+}
+
+}  // namespace tessavo

@@ -1,0 +1,85 @@
+#include "platform/Unit_Function.h"
+
+#include <QWidget>
+#include <algorithm>
+#include <vector>
+
+// Xlib defines macros (Bool, Status) that clash with Qt: it comes after the Qt headers.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include "platform/X11Display.h"
+
+namespace tessavo {
+namespace {
+
+std::vector<Atom> netWmState(Display* display, Window window) {
+    const Atom state = XInternAtom(display, "_NET_WM_STATE", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    std::vector<Atom> atoms;
+    if (XGetWindowProperty(display, window, state, 0, 1024, False, XA_ATOM, &type, &format, &count, &remaining,
+                           &data) == Success &&
+        data) {
+        if (type == XA_ATOM && format == 32) {
+            const auto* values = reinterpret_cast<const Atom*>(data);
+            atoms.assign(values, values + count);
+        }
+        XFree(data);
+    }
+    return atoms;
+}
+
+bool contains(const std::vector<Atom>& atoms, Atom atom) {
+    return std::find(atoms.begin(), atoms.end(), atom) != atoms.end();
+}
+
+// A mapped window asks the window manager; the property itself covers an unmapped one, which
+// the window manager reads when the window is shown.
+void addStates(Display* display, Window window, Atom first, Atom second, bool mapped) {
+    std::vector<Atom> atoms = netWmState(display, window);
+    if (!contains(atoms, first)) atoms.push_back(first);
+    if (!contains(atoms, second)) atoms.push_back(second);
+    const Atom state = XInternAtom(display, "_NET_WM_STATE", False);
+    XChangeProperty(display, window, state, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(atoms.data()), static_cast<int>(atoms.size()));
+    if (mapped) {
+        XEvent message{};
+        message.xclient.type = ClientMessage;
+        message.xclient.window = window;
+        message.xclient.message_type = state;
+        message.xclient.format = 32;
+        message.xclient.data.l[0] = 1;  // add
+        message.xclient.data.l[1] = static_cast<long>(first);
+        message.xclient.data.l[2] = static_cast<long>(second);
+        message.xclient.data.l[3] = 1;  // from a normal application
+        XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask,
+                   &message);
+    }
+    XFlush(display);
+}
+
+}  // namespace
+
+void HideTaskbarButton(QWidget* window) {
+    Display* display = platform::x11Display();
+    if (!display || !window) return;
+    const Window id = static_cast<Window>(window->winId());
+    const Atom skipTaskbar = XInternAtom(display, "_NET_WM_STATE_SKIP_TASKBAR", False);
+    const Atom skipPager = XInternAtom(display, "_NET_WM_STATE_SKIP_PAGER", False);
+    const std::vector<Atom> atoms = netWmState(display, id);
+    if (contains(atoms, skipTaskbar) && contains(atoms, skipPager)) return;
+    addStates(display, id, skipTaskbar, skipPager, window->isVisible());
+}
+
+bool IsTaskbarButtonHidden(QWidget* window) {
+    Display* display = platform::x11Display();
+    if (!display || !window) return false;
+    const Atom skipTaskbar = XInternAtom(display, "_NET_WM_STATE_SKIP_TASKBAR", False);
+    return contains(netWmState(display, static_cast<Window>(window->winId())), skipTaskbar);
+}
+
+}  // namespace tessavo

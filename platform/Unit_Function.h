@@ -1,0 +1,14 @@
+#pragma once
+
+class QWidget;
+
+namespace tessavo {
+
+// Keeps a window off the taskbar and the pager: the X11 counterpart of a tool window.
+// Does nothing where there is no X server.
+void HideTaskbarButton(QWidget* window);
+
+// Whether the window carries the skip-taskbar state (for checks by tests on X11).
+bool IsTaskbarButtonHidden(QWidget* window);
+
+}  // namespace tessavo

@@ -1,0 +1,28 @@
+#include "tests/support/ProgramFixture.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "access/Unit_Login.h"
+#include "app/Unit1.h"
+#include "platform/Guard.h"
+#include "store/InitialDatabase.h"
+
+namespace tessavo::test {
+
+void ProgramFixture::SetUp() {
+    ASSERT_TRUE(directory_.isValid());
+    appDir_ = directory_.path() + QLatin1Char('/');
+    if (withDatabase()) store::createInitialDatabase(directory_.path());
+    program_ = std::make_unique<Program>(appDir_);
+}
+
+void ProgramFixture::TearDown() { program_.reset(); }
+
+void ProgramFixture::logIn(const QString& password) {
+    platform::trigger(main().Button_CheckLogin);
+    login().Edit_LoginPass->setText(password);
+    platform::trigger(login().Button_Logining);
+}
+
+}  // namespace tessavo::test

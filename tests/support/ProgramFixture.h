@@ -1,0 +1,43 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "app/Program.h"
+#include "tests/support/ScriptedDialogs.h"
+
+namespace tessavo {
+class TForm1;
+class TForm2;
+}  // namespace tessavo
+
+namespace tessavo::test {
+
+// The program's two windows over a temporary application directory with its own initial
+// _.udb; every box they show is answered by the scripted responder.
+class ProgramFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Override to start without the database file.
+    virtual bool withDatabase() const { return true; }
+
+    TForm1& main() { return program_->main(); }
+    TForm2& login() { return program_->login(); }
+    const QString& appDir() const { return appDir_; }
+    // Logs in with the default management password, as the user would after the gate.
+    void logIn(const QString& password = QStringLiteral("vorel"));
+
+    ScopedScriptedDialogs dialogs;
+
+private:
+    QTemporaryDir directory_;
+    QString appDir_;
+    std::unique_ptr<Program> program_;
+};
+
+}  // namespace tessavo::test
