@@ -1,0 +1,154 @@
+#include "store/Query.h"
+
+#include <QRegularExpression>
+
+#include "platform/Error.h"
+#include "store/Connection.h"
+#include "store/SqlCipherFile.h"
+
+namespace tessavo::store {
+
+Query::Query(Connection& connection, QObject* parent) : QObject(parent), connection_(&connection) {
+    connection.attach(this);
+}
+
+Query::~Query() {
+    close();  // a view over the result empties before the result goes
+    if (connection_ != nullptr) connection_->detach(this);
+}
+
+Connection& Query::connection() const {
+    if (connection_ == nullptr) fail(QStringLiteral("The query has no connection."));
+    return *connection_;
+}
+
+void Query::fail(const QString& text) const {
+    throw Error(objectName().isEmpty() ? text : objectName() + QStringLiteral(": ") + text);
+}
+
+// ---- Statement text
+
+void Query::clearSql() { setSql(QStringList()); }
+
+void Query::addSql(const QString& line) {
+    close();
+    lines_.append(line);
+}
+
+void Query::setSql(const QString& text) {
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\n|\r"));
+    QStringList lines = text.split(lineBreak);
+    if (text.isEmpty() || lines.last().isEmpty()) lines.removeLast();  // a final break ends the last line
+    setSql(lines);
+}
+
+void Query::setSql(const QStringList& lines) {
+    close();
+    lines_ = lines;
+}
+
+QString Query::statementText() const {
+    QString text;
+    for (const QString& line : lines_) text += line + QStringLiteral("\r\n");
+    return text;
+}
+
+// ---- Running
+
+void Query::open() {
+    close();
+    SqlStatement statement = connection().database().prepare(statementText());
+    if (statement.columnCount() == 0) fail(QStringLiteral("The statement does not return a result set."));
+    replaceResult(ResultSet::fetch(statement));
+}
+
+int Query::execute() {
+    SqlCipherFile& database = connection().database();
+    SqlStatement statement = database.prepare(statementText());
+    statement.run();
+    return statement.isReadOnly() ? 0 : database.changes();
+}
+
+void Query::close() {
+    if (isOpen()) replaceResult(std::nullopt);
+}
+
+void Query::replaceResult(std::optional<ResultSet> result) {
+    emit resultAboutToChange();
+    result_ = std::move(result);
+    emit resultChanged();
+    if (result_) emit currentRowChanged(result_->recNo());
+}
+
+// ---- The open result
+
+const ResultSet& Query::openResult() const {
+    if (!result_) fail(QStringLiteral("Cannot perform this operation on a closed dataset."));
+    return *result_;
+}
+
+int Query::recordCount() const { return openResult().rowCount(); }
+int Query::recNo() const { return openResult().recNo(); }
+bool Query::eof() const { return openResult().eof(); }
+bool Query::bof() const { return openResult().bof(); }
+
+template <typename Move>
+void Query::navigate(Move move) {
+    const int before = openResult().recNo();
+    move(*result_);
+    if (result_->recNo() != before) emit currentRowChanged(result_->recNo());
+}
+
+void Query::first() {
+    navigate([](ResultSet& result) { result.first(); });
+}
+void Query::last() {
+    navigate([](ResultSet& result) { result.last(); });
+}
+void Query::next() {
+    navigate([](ResultSet& result) { result.next(); });
+}
+void Query::prior() {
+    navigate([](ResultSet& result) { result.prior(); });
+}
+void Query::moveBy(int rows) {
+    navigate([rows](ResultSet& result) { result.moveBy(rows); });
+}
+void Query::setRecNo(int recNo) {
+    navigate([recNo](ResultSet& result) { result.setRecNo(recNo); });
+}
+
+int Query::fieldCount() const { return openResult().columnCount(); }
+QStringList Query::fieldNames() const { return openResult().columnNames(); }
+
+QString Query::field(int position) const {
+    const ResultSet& result = openResult();
+    if (position < 0 || position >= result.columnCount())
+        fail(QStringLiteral("Field index %1 is out of range.").arg(position));
+    return result.isEmpty() ? QString() : result.text(result.recNo() - 1, position);
+}
+
+QString Query::fieldByName(const QString& name) const {
+    const int position = openResult().columnIndex(name);
+    if (position < 0) fail(QStringLiteral("Field '%1' not found.").arg(name));
+    return field(position);
+}
+
+void Query::deleteCurrent() {
+    const ResultSet& result = openResult();
+    if (result.isEmpty()) fail(QStringLiteral("Cannot perform this operation on an empty dataset."));
+    const std::optional<ResultSet::KeyColumn>& key = result.keyColumn();
+    if (!key) fail(QStringLiteral("The rows of this result cannot be deleted: it holds no key of their table."));
+    SqlStatement statement = connection().database().prepare(
+        QStringLiteral("DELETE FROM %1.%2 WHERE %3 = ?1")
+            .arg(quotedIdentifier(key->schema), quotedIdentifier(key->table), quotedIdentifier(key->column)));
+    statement.bindText(1, result.text(result.recNo() - 1, key->position));
+    statement.run();
+    // A row that is no longer in its table is gone all the same: it leaves the result too.
+    emit resultAboutToChange();
+    result_->removeCurrentRow();
+    emit resultChanged();
+    emit currentRowChanged(result_->recNo());
+}
+
+}  // namespace tessavo::store

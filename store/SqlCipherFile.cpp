@@ -1,0 +1,166 @@
+#include "store/SqlCipherFile.h"
+
+#include <QByteArray>
+#include <QFile>
+
+#include "platform/Error.h"
+
+// The key routines of SQLCipher are declared only for builds that carry the codec.
+#define SQLITE_HAS_CODEC 1
+#include <sqlite3.h>
+
+namespace tessavo::store {
+
+namespace {
+
+QString engineText(sqlite3* database) { return QString::fromUtf8(sqlite3_errmsg(database)); }
+
+// True when the text from `tail` on holds nothing but blanks, comments and empty statements.
+bool holdsNoFurtherStatement(sqlite3* database, const char* tail, const char* end) {
+    while (tail < end) {
+        sqlite3_stmt* next = nullptr;
+        const char* rest = nullptr;
+        const int code = sqlite3_prepare_v2(database, tail, static_cast<int>(end - tail), &next, &rest);
+        if (code != SQLITE_OK || next != nullptr) {
+            sqlite3_finalize(next);
+            return false;
+        }
+        if (rest == tail) break;
+        tail = rest;
+    }
+    return true;
+}
+
+}  // namespace
+
+// ---- SqlStatement
+
+void SqlStatement::Finalize::operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+
+SqlStatement::SqlStatement(sqlite3* database, sqlite3_stmt* statement) : database_(database), statement_(statement) {}
+
+void SqlStatement::fail() const { throw Error(engineText(database_)); }
+
+void SqlStatement::bindText(int index, const QString& value) {
+    const QByteArray utf8 = value.toUtf8();
+    if (sqlite3_bind_text(handle(), index, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT) !=
+        SQLITE_OK)
+        fail();
+}
+
+void SqlStatement::bindInt64(int index, std::int64_t value) {
+    if (sqlite3_bind_int64(handle(), index, value) != SQLITE_OK) fail();
+}
+
+void SqlStatement::bindNull(int index) {
+    if (sqlite3_bind_null(handle(), index) != SQLITE_OK) fail();
+}
+
+bool SqlStatement::step() {
+    switch (sqlite3_step(handle())) {
+        case SQLITE_ROW:
+            return true;
+        case SQLITE_DONE:
+            return false;
+        default:
+            fail();
+    }
+}
+
+void SqlStatement::run() {
+    while (step()) {
+    }
+}
+
+void SqlStatement::reset() { sqlite3_reset(handle()); }
+
+int SqlStatement::columnCount() const { return sqlite3_column_count(handle()); }
+
+QString SqlStatement::columnName(int column) const { return QString::fromUtf8(sqlite3_column_name(handle(), column)); }
+
+bool SqlStatement::isNull(int column) const { return sqlite3_column_type(handle(), column) == SQLITE_NULL; }
+
+std::string_view SqlStatement::utf8(int column) const {
+    // The text must be asked for before its length, so the length is that of the text form.
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(handle(), column));
+    if (text == nullptr) return {};
+    return {text, static_cast<std::size_t>(sqlite3_column_bytes(handle(), column))};
+}
+
+QString SqlStatement::text(int column) const {
+    const std::string_view bytes = utf8(column);
+    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+std::int64_t SqlStatement::int64(int column) const { return sqlite3_column_int64(handle(), column); }
+
+bool SqlStatement::isReadOnly() const { return sqlite3_stmt_readonly(handle()) != 0; }
+
+// ---- SqlCipherFile
+
+void SqlCipherFile::Close::operator()(sqlite3* database) const { sqlite3_close_v2(database); }
+
+SqlCipherFile::SqlCipherFile(const QString& path, const QString& key, Mode mode) : path_(path) {
+    int flags = SQLITE_OPEN_READWRITE;
+    if (mode == Mode::CreateNew) flags |= SQLITE_OPEN_CREATE;
+    sqlite3* opened = nullptr;
+    const int code = sqlite3_open_v2(QFile::encodeName(path).constData(), &opened, flags, nullptr);
+    database_.reset(opened);  // the engine hands out a handle even when opening fails
+    if (code != SQLITE_OK) fail();
+    const QByteArray keyBytes = key.toUtf8();
+    if (sqlite3_key(handle(), keyBytes.constData(), static_cast<int>(keyBytes.size())) != SQLITE_OK) fail();
+    verifyKey();
+}
+
+void SqlCipherFile::fail() const {
+    if (!database_) throw Error(QStringLiteral("out of memory"));
+    throw Error(engineText(handle()));
+}
+
+void SqlCipherFile::verifyKey() { execute(QStringLiteral("SELECT count(*) FROM sqlite_master;")); }
+
+SqlStatement SqlCipherFile::prepare(const QString& sql) {
+    const QByteArray utf8 = sql.toUtf8();
+    const char* const begin = utf8.constData();
+    const char* const end = begin + utf8.size();
+    sqlite3_stmt* prepared = nullptr;
+    const char* tail = nullptr;
+    const int code = sqlite3_prepare_v2(handle(), begin, static_cast<int>(utf8.size()), &prepared, &tail);
+    SqlStatement statement(handle(), prepared);
+    if (code != SQLITE_OK) fail();
+    if (prepared == nullptr) throw Error(QStringLiteral("The statement text holds no statement."));
+    if (!holdsNoFurtherStatement(handle(), tail, end))
+        throw Error(QStringLiteral("The statement text holds more than one statement."));
+    return statement;
+}
+
+void SqlCipherFile::execute(const QString& script) {
+    char* message = nullptr;
+    if (sqlite3_exec(handle(), script.toUtf8().constData(), nullptr, nullptr, &message) == SQLITE_OK) return;
+    const QString text = message != nullptr ? QString::fromUtf8(message) : engineText(handle());
+    sqlite3_free(message);
+    throw Error(text);
+}
+
+int SqlCipherFile::changes() const { return sqlite3_changes(handle()); }
+
+std::int64_t SqlCipherFile::lastInsertRowId() const { return sqlite3_last_insert_rowid(handle()); }
+
+void SqlCipherFile::attach(const QString& path, const QString& key, const QString& schema) {
+    SqlStatement statement = prepare(QStringLiteral("ATTACH DATABASE ?1 AS %1 KEY ?2").arg(quotedIdentifier(schema)));
+    statement.bindText(1, path);
+    statement.bindText(2, key);
+    statement.run();
+}
+
+void SqlCipherFile::detach(const QString& schema) {
+    prepare(QStringLiteral("DETACH DATABASE %1").arg(quotedIdentifier(schema))).run();
+}
+
+QString quotedIdentifier(const QString& name) {
+    QString doubled = name;
+    doubled.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + doubled + QLatin1Char('"');
+}
+
+}  // namespace tessavo::store
