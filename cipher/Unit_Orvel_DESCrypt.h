@@ -4,6 +4,8 @@
 
 namespace tessavo {
 
+// The block cipher these routines are built on is declared in cipher/DesBlockCipher.h.
+
 // The text cipher: DES in electronic-codebook mode over the bytes of an 8-bit string,
 // written as upper-case hexadecimal digits, the last block zero-filled.
 std::string DesEncryptToHex(const std::string& plain, const std::string& key);
