@@ -1,1 +1,41 @@
-// filled in by the work on this folder
+#include "maintenance/Backup.h"
+
+#include "platform/WholeFile.h"
+
+namespace tessavo::maintenance {
+namespace {
+
+QString databaseFileName() { return QStringLiteral("_.udb"); }
+
+// A category is part of a file name: a "/" in it would lead into a subdirectory (and a NUL
+// would cut the name short), so both become "_". Every other character stays.
+QString categoryForFileName(const QString& category) {
+    QString name = category;
+    return name.replace(u'/', u'_').replace(QChar(u'\0'), u'_');
+}
+
+}  // namespace
+
+QString categoryDeletionBackupPrefix(const QString& category) {
+    return QStringLiteral("删除[") + categoryForFileName(category) + QStringLiteral("]分类前备份_bak_");
+}
+
+QString passwordChangeBackupPrefix() { return QStringLiteral("修改密码前备份_bak_"); }
+
+QString clearAllBackupPrefix() { return QStringLiteral("清空数据库前备份_bak_"); }
+
+QString backupStamp(const QString& clockText) {
+    QString stamp = clockText;
+    for (const char16_t separator : {u':', u' ', u'-', u'/'}) stamp.remove(QChar(separator));
+    return stamp;
+}
+
+QString backupFilePath(const QString& appDir, const QString& prefix, const QString& clockText) {
+    return appDir + prefix + backupStamp(clockText) + databaseFileName();
+}
+
+bool BackupCopy(const QString& appDir, const QString& prefix, const QString& clockText) {
+    return platform::copyWholeFile(appDir + databaseFileName(), backupFilePath(appDir, prefix, clockText));
+}
+
+}  // namespace tessavo::maintenance

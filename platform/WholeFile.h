@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace tessavo::platform {
+
+// Whole-file reads and replacements for the program's small files (settings, desktop entries,
+// backups). A replacement is written to a temporary file beside the target and renamed over it,
+// so the target is always either the old file or the complete new one, never a half-written one.
+
+enum class ReadOutcome { Ok, Missing, NotRegular, TooLarge, Failed };
+
+struct FileContent {
+    ReadOutcome outcome = ReadOutcome::Failed;
+    std::string bytes;
+};
+
+// Reads a regular file of at most `limit` bytes. A device, pipe or directory is never read
+// (and never waited for); a larger file is reported as TooLarge with no bytes.
+FileContent readWholeFile(const QString& path, std::size_t limit);
+
+// How a file that does not exist yet is created; an existing target keeps its own mode.
+enum class NewFileMode { Plain, Executable };
+
+// Replaces (or creates) `target` with `bytes`. False when the target is a directory or another
+// non-regular file, an existing file we may not write, or anything on the way fails.
+bool replaceWholeFile(const QString& target, std::string_view bytes, NewFileMode mode = NewFileMode::Plain);
+
+// Copies the regular file `source` over (or to) `target`, taking the source's mode.
+// False, with nothing left behind, when the source is missing or anything fails.
+bool copyWholeFile(const QString& source, const QString& target);
+
+}  // namespace tessavo::platform
