@@ -1,11 +1,12 @@
 #include "maintenance/Backup.h"
 
 #include "platform/WholeFile.h"
+#include "store/ConnectionString.h"
 
 namespace tessavo::maintenance {
 namespace {
 
-QString databaseFileName() { return QStringLiteral("_.udb"); }
+QString databaseFileName() { return QString::fromUtf16(store::kDatabaseFileName); }
 
 // A category is part of a file name: a "/" in it would lead into a subdirectory (and a NUL
 // would cut the name short), so both become "_". Every other character stays.
