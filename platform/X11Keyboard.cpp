@@ -1,0 +1,304 @@
+#include "platform/X11Keyboard.h"
+
+// Xlib's macros must not reach Qt headers: the X headers come through X11Keymap.h only.
+#include "platform/X11Keymap.h"
+
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <chrono>
+#include <optional>
+#include <thread>
+#include <utility>
+
+#include "platform/Error.h"
+#include "platform/UsKeyboardLayout.h"
+
+namespace tessavo::platform {
+namespace {
+
+struct CloseDisplay {
+    void operator()(Display* display) const { XCloseDisplay(display); }
+};
+using DisplayHandle = std::unique_ptr<Display, CloseDisplay>;
+
+struct FreeModifierMap {
+    void operator()(XModifierKeymap* map) const { XFreeModifiermap(map); }
+};
+
+// The symbols of the keys that type no character, by virtual key; the first one found wins.
+std::vector<KeySym> functionKeysyms(std::uint8_t code) {
+    if (code >= 0x70 && code <= 0x87) return {static_cast<KeySym>(XK_F1 + (code - 0x70))};
+    switch (code) {
+        case 0x03:
+            return {XK_Break};
+        case 0x08:
+            return {XK_BackSpace};
+        case 0x09:
+            return {XK_Tab};
+        case 0x0C:
+            return {XK_Clear};
+        case 0x0D:
+            return {XK_Return};
+        case 0x10:
+            return {XK_Shift_L, XK_Shift_R};
+        case 0x11:
+            return {XK_Control_L, XK_Control_R};
+        case 0x12:
+            return {XK_Alt_L, XK_Alt_R, XK_Meta_L};
+        case 0x13:
+            return {XK_Pause};
+        case 0x14:
+            return {XK_Caps_Lock};
+        case 0x1B:
+            return {XK_Escape};
+        case 0x20:
+            return {XK_space};
+        case 0x21:
+            return {XK_Prior};
+        case 0x22:
+            return {XK_Next};
+        case 0x23:
+            return {XK_End};
+        case 0x24:
+            return {XK_Home};
+        case 0x25:
+            return {XK_Left};
+        case 0x26:
+            return {XK_Up};
+        case 0x27:
+            return {XK_Right};
+        case 0x28:
+            return {XK_Down};
+        case 0x2A:
+            return {XK_Print};
+        case 0x2C:
+            return {XK_Print};
+        case 0x2D:
+            return {XK_Insert};
+        case 0x2E:
+            return {XK_Delete};
+        case 0x2F:
+            return {XK_Help};
+        case 0x5B:
+            return {XK_Super_L};
+        case 0x5C:
+            return {XK_Super_R};
+        case 0x90:
+            return {XK_Num_Lock};
+        case 0x91:
+            return {XK_Scroll_Lock};
+        default:
+            return {};
+    }
+}
+
+// Virtual-key codes Windows leaves unassigned: handed out for characters that have no US key
+// code on the current layout.
+constexpr std::uint8_t kSpareCodes[] = {
+    0x3A, 0x3B, 0x3C, 0x3D, 0x3E, 0x3F, 0x40, 0x88, 0x89, 0x8A, 0x8B, 0x8C, 0x8D, 0x8E, 0x8F, 0x97,
+    0x98, 0x99, 0x9A, 0x9B, 0x9C, 0x9D, 0x9E, 0x9F, 0xC1, 0xC2, 0xC3, 0xC4, 0xC5, 0xC6, 0xC7, 0xC8,
+    0xC9, 0xCA, 0xCB, 0xCC, 0xCD, 0xCE, 0xCF, 0xD0, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xD6, 0xD7, 0xD8,
+    0xD9, 0xDA, 0xE9, 0xEA, 0xEB, 0xEC, 0xED, 0xEE, 0xEF, 0xF0, 0xF1, 0xF2, 0xF3, 0xF4, 0xF5,
+};
+
+}  // namespace
+
+struct X11Keyboard::Impl {
+    DisplayHandle display;
+    std::optional<X11Keymap> keymap;
+    int typingDepth = 0;
+    bool capsLockLifted = false;
+    State state{};
+    std::array<KeyCode, 256> bound{};         // virtual key -> key, for the current burst
+    std::array<KeyCode, 256> down{};          // virtual key -> the key it went down on
+    std::array<std::uint8_t, 256> spareOf{};  // key -> spare virtual key handed out for it
+    std::size_t nextSpare = 0;
+
+    // The burst's snapshot; outside a burst every query looks at the mapping afresh.
+    const X11Keymap& currentKeymap() {
+        if (typingDepth == 0 || !keymap) keymap.emplace(display.get());
+        return *keymap;
+    }
+
+    unsigned lockedModifiers() {
+        XkbStateRec state{};
+        XkbGetState(display.get(), XkbUseCoreKbd, &state);
+        return state.locked_mods;
+    }
+
+    KeyCode resolve(std::uint8_t code) {
+        if (bound[code]) return bound[code];
+        const X11Keymap& map = currentKeymap();
+        for (const KeySym keysym : functionKeysyms(code)) {
+            if (const KeyCode key = map.findKeysym(keysym)) return key;
+        }
+        // Letters, digits and punctuation: the key that gives the US key's two characters.
+        const char16_t plain = us::character(code, false);
+        const char16_t shifted = us::character(code, true);
+        if (plain && shifted) return map.findKeyPair(plain, shifted);
+        return 0;
+    }
+
+    // The key code handed out for a character found on the keyboard.
+    std::uint16_t codeFor(char16_t ch, KeyPlacement placement) {
+        const std::uint16_t shift = placement.shift ? ShiftStateShift : 0;
+        const std::uint16_t usCode = us::vkKeyScan(ch);
+        const auto usKey = static_cast<std::uint8_t>(usCode & 0xFF);
+        const bool sameLevel = usCode != NoKeyCode && (usCode & ShiftStateShift) == shift;
+        if (sameLevel && (bound[usKey] == 0 || bound[usKey] == placement.keycode)) {
+            bound[usKey] = placement.keycode;
+            return shift | usKey;
+        }
+        return shift | spareCodeFor(placement.keycode);
+    }
+
+    std::uint8_t spareCodeFor(KeyCode key) {
+        const std::uint8_t held = spareOf[key];
+        if (held && bound[held] == key) return held;
+        // A burst binds far fewer keys than there are spare codes; when they run out, the
+        // oldest binding is reused (each code is pressed right after it is handed out).
+        const std::uint8_t spare = kSpareCodes[nextSpare++ % std::size(kSpareCodes)];
+        bound[spare] = key;
+        spareOf[key] = spare;
+        return spare;
+    }
+
+    void fakeKey(KeyCode key, bool press) {
+        XTestFakeKeyEvent(display.get(), key, press ? True : False, CurrentTime);
+        XFlush(display.get());
+    }
+
+    void startBurst() {
+        keymap.emplace(display.get());
+        bound.fill(0);
+        spareOf.fill(0);
+        nextSpare = 0;
+        capsLockLifted = lockedModifiers() & LockMask;
+        if (capsLockLifted) XkbLockModifiers(display.get(), XkbUseCoreKbd, LockMask, 0);
+        XSync(display.get(), False);
+    }
+
+    void endBurst() {
+        for (KeyCode& key : down) {
+            if (key) fakeKey(std::exchange(key, 0), false);
+        }
+        if (capsLockLifted) {
+            // A burst that pressed Caps Lock itself ({CAPSLOCK}) leaves the lock flipped from
+            // the user's state, as the key press asked.
+            const bool onNow = lockedModifiers() & LockMask;
+            XkbLockModifiers(display.get(), XkbUseCoreKbd, LockMask, onNow ? 0 : LockMask);
+            capsLockLifted = false;
+        }
+        XSync(display.get(), False);
+    }
+
+    std::vector<KeyCode> modifierKeys() {
+        const std::unique_ptr<XModifierKeymap, FreeModifierMap> map(XGetModifierMapping(display.get()));
+        std::vector<KeyCode> keys;
+        if (!map) return keys;
+        for (int modifier = 0; modifier < 8; ++modifier) {
+            if (modifier == LockMapIndex) continue;
+            for (int i = 0; i < map->max_keypermod; ++i) {
+                const KeyCode key = map->modifiermap[modifier * map->max_keypermod + i];
+                if (key) keys.push_back(key);
+            }
+        }
+        return keys;
+    }
+
+    bool anyKeyDown(const std::vector<KeyCode>& keys) {
+        char pressed[32];
+        XQueryKeymap(display.get(), pressed);
+        for (const KeyCode key : keys) {
+            if (pressed[key / 8] & (1 << (key % 8))) return true;
+        }
+        return false;
+    }
+};
+
+X11Keyboard::X11Keyboard(const char* displayName) : impl_(std::make_unique<Impl>()) {
+    impl_->display.reset(XOpenDisplay(displayName));
+    if (!impl_->display) throw Error(std::string("cannot open the X display for typing"));
+    Display* display = impl_->display.get();
+    int event = 0, error = 0, major = 0, minor = 0, opcode = 0;
+    if (!XTestQueryExtension(display, &event, &error, &major, &minor)) {
+        throw Error(std::string("the X server has no XTest extension for typing"));
+    }
+    major = XkbMajorVersion;
+    minor = XkbMinorVersion;
+    if (!XkbQueryExtension(display, &opcode, &event, &error, &major, &minor)) {
+        throw Error(std::string("the X server has no XKB extension for typing"));
+    }
+    const unsigned locked = impl_->lockedModifiers();
+    impl_->state[vk::NumLock] = (locked & XkbKeysymToModifiers(display, XK_Num_Lock)) ? 1 : 0;
+    impl_->state[vk::Capital] = (locked & LockMask) ? 1 : 0;
+}
+
+X11Keyboard::~X11Keyboard() = default;
+
+void X11Keyboard::keybdEvent(std::uint8_t code, std::uint8_t /*scan*/, std::uint32_t flags) {
+    // The key is found by its virtual key; the extended-key flag has no counterpart on X11,
+    // where the keys it tells apart have keycodes of their own.
+    if (flags & KeyEventKeyUp) {
+        const KeyCode key = impl_->down[code] ? std::exchange(impl_->down[code], 0) : impl_->resolve(code);
+        if (key) impl_->fakeKey(key, false);
+        return;
+    }
+    const KeyCode key = impl_->resolve(code);
+    if (!key) return;  // no such key on this keyboard: nothing is typed
+    impl_->down[code] = key;
+    impl_->fakeKey(key, true);
+}
+
+std::uint32_t X11Keyboard::mapVirtualKey(std::uint8_t code) {
+    // Evdev keycodes are the kernel's key numbers plus 8, and those are the set-1 scan codes.
+    const KeyCode key = impl_->resolve(code);
+    return key >= 8 ? key - 8u : 0u;
+}
+
+std::uint16_t X11Keyboard::vkKeyScan(char16_t ch) {
+    const std::vector<KeySym> keysyms = keysymsForCharacter(ch);
+    if (keysyms.empty()) return NoKeyCode;
+    const std::uint16_t usCode = us::vkKeyScan(ch);
+    const bool preferShift = usCode != NoKeyCode && (usCode & ShiftStateShift);
+    const auto placement = impl_->currentKeymap().findCharacter(keysyms, preferShift);
+    return placement ? impl_->codeFor(ch, *placement) : NoKeyCode;
+}
+
+bool X11Keyboard::keyToggled(std::uint8_t code) { return impl_->state[code] & 1; }
+
+Keyboard::State X11Keyboard::keyboardState() { return impl_->state; }
+
+void X11Keyboard::setKeyboardState(const State& state) { impl_->state = state; }
+
+void X11Keyboard::drainOwnKeyboardMessages() {
+    // The program's windows receive their key events through Qt's own connection and handle
+    // them when its event loop runs again; dispatching here could start a second auto-fill in
+    // the middle of this one. What remains is to let the server take in each injected event
+    // before the next, so that nothing is reordered or dropped on a busy server.
+    XSync(impl_->display.get(), False);
+}
+
+void X11Keyboard::sleep(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
+void X11Keyboard::beginTyping() {
+    if (impl_->typingDepth++ == 0) impl_->startBurst();
+}
+
+void X11Keyboard::endTyping() {
+    if (impl_->typingDepth == 0) return;
+    if (--impl_->typingDepth == 0) impl_->endBurst();
+}
+
+bool X11Keyboard::waitForModifiersReleased(int maxMilliseconds) {
+    const std::vector<KeyCode> modifiers = impl_->modifierKeys();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(maxMilliseconds);
+    while (impl_->anyKeyDown(modifiers)) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+}  // namespace tessavo::platform
