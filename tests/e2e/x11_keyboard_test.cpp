@@ -18,6 +18,7 @@
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #include <poll.h>
 
@@ -103,6 +104,12 @@ public:
             if (keys[code / 8] & (1 << (code % 8))) down.push_back(static_cast<KeyCode>(code));
         }
         return down;
+    }
+
+    // Holds a key down (or lets it go) as the user's own keyboard would.
+    void holdKey(KeySym keysym, bool down) {
+        XTestFakeKeyEvent(display_.get(), XKeysymToKeycode(display_.get(), keysym), down ? True : False, CurrentTime);
+        XSync(display_.get(), False);
     }
 
     bool capsLockOn() {
@@ -234,6 +241,26 @@ TEST_F(X11KeyboardTest, UnclosedGroupsAndBracesLeaveNoKeyHeld) {
     EXPECT_EQ(type("+(ab"), "AB");
     EXPECT_EQ(type("x^{ENTER"), "x");
     EXPECT_EQ(takeMessages(), std::vector<std::string>{"No Close"});
+}
+
+TEST_F(X11KeyboardTest, ThePasteKeysArriveAsControlV) {
+    useLayout("us");
+    platform::Keyboard& keyboard = platform::keyboard();
+    const platform::TypingScope typing(keyboard);
+    const auto scan = [&keyboard](std::uint8_t vk) { return static_cast<std::uint8_t>(keyboard.mapVirtualKey(vk)); };
+    keyboard.keybdEvent(platform::vk::Control, scan(platform::vk::Control), 0);
+    keyboard.keybdEvent(platform::vk::KeyV, scan(platform::vk::KeyV), 0);
+    keyboard.keybdEvent(platform::vk::KeyV, scan(platform::vk::KeyV), platform::KeyEventKeyUp);
+    keyboard.keybdEvent(platform::vk::Control, scan(platform::vk::Control), platform::KeyEventKeyUp);
+    EXPECT_EQ(window_->takeTyped(), "<Ctrl+v>");
+}
+
+TEST_F(X11KeyboardTest, WaitsForTheUsersModifierKeys) {
+    useLayout("us");
+    window_->holdKey(XK_Control_L, true);
+    EXPECT_FALSE(platform::keyboard().waitForModifiersReleased(0));
+    window_->holdKey(XK_Control_L, false);
+    EXPECT_TRUE(platform::keyboard().waitForModifiersReleased(0));
 }
 
 }  // namespace
