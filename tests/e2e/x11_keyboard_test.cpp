@@ -246,12 +246,15 @@ TEST_F(X11KeyboardTest, UnclosedGroupsAndBracesLeaveNoKeyHeld) {
 TEST_F(X11KeyboardTest, ThePasteKeysArriveAsControlV) {
     useLayout("us");
     platform::Keyboard& keyboard = platform::keyboard();
-    const platform::TypingScope typing(keyboard);
     const auto scan = [&keyboard](std::uint8_t vk) { return static_cast<std::uint8_t>(keyboard.mapVirtualKey(vk)); };
-    keyboard.keybdEvent(platform::vk::Control, scan(platform::vk::Control), 0);
-    keyboard.keybdEvent(platform::vk::KeyV, scan(platform::vk::KeyV), 0);
-    keyboard.keybdEvent(platform::vk::KeyV, scan(platform::vk::KeyV), platform::KeyEventKeyUp);
-    keyboard.keybdEvent(platform::vk::Control, scan(platform::vk::Control), platform::KeyEventKeyUp);
+    {
+        // The end of the burst waits until the server has taken in its events.
+        const platform::TypingScope typing(keyboard);
+        keyboard.keybdEvent(platform::vk::Control, scan(platform::vk::Control), 0);
+        keyboard.keybdEvent(platform::vk::KeyV, scan(platform::vk::KeyV), 0);
+        keyboard.keybdEvent(platform::vk::KeyV, scan(platform::vk::KeyV), platform::KeyEventKeyUp);
+        keyboard.keybdEvent(platform::vk::Control, scan(platform::vk::Control), platform::KeyEventKeyUp);
+    }
     EXPECT_EQ(window_->takeTyped(), "<Ctrl+v>");
 }
 

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -44,9 +45,13 @@ pid_t spawn(std::vector<std::string> command, std::vector<std::string> environme
     std::vector<char*> argv = pointers(command);
     std::vector<char*> envp = pointers(environment);
     const int devNull = quiet ? ::open("/dev/null", O_WRONLY | O_CLOEXEC) : -1;
+    const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
     if (pid == 0) {
-        // Only async-signal-safe calls from here to exec.
+        // Only async-signal-safe calls from here to exec. A test binary killed by a timeout
+        // takes its server along instead of leaving it running.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent) ::_exit(127);
         if (inheritedFd >= 0) ::fcntl(inheritedFd, F_SETFD, 0);
         if (devNull >= 0) {
             ::dup2(devNull, STDOUT_FILENO);
