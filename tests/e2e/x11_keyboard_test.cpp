@@ -10,6 +10,7 @@
 
 #include "autofill/Unit_SendKey.h"
 #include "platform/Keyboard.h"
+#include "platform/UsKeyboardLayout.h"
 #include "platform/X11Keyboard.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/XvfbServer.h"
@@ -189,6 +190,15 @@ TEST_F(X11KeyboardTest, EveryPrintableCharacterArrivesExactlyOnAUsLayout) {
     useLayout("us");
     EXPECT_EQ(type(printableAscii()), printableAscii());
     EXPECT_TRUE(takeMessages().empty());
+}
+
+TEST_F(X11KeyboardTest, AUsLayoutGivesTheWindowsKeyCodes) {
+    useLayout("us");
+    platform::Keyboard& keyboard = platform::keyboard();
+    const platform::TypingScope typing(keyboard);
+    for (char16_t c = 0x20; c < 0x7F; ++c) {
+        EXPECT_EQ(keyboard.vkKeyScan(c), platform::us::vkKeyScan(c)) << static_cast<char>(c);
+    }
 }
 
 TEST_F(X11KeyboardTest, TheKeyLanguageArrivesAsItsKeys) {
