@@ -1,17 +1,104 @@
 // The settings page: management password change, typing mode, compaction, clear all.
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "access/LoginState.h"
+#include "access/PasswordChange.h"
 #include "access/PasswordFilter.h"
 #include "app/Unit1.h"
+#include "autofill/TypingMode.h"
+#include "maintenance/Backup.h"
+#include "maintenance/ClearAll.h"
+#include "maintenance/Unit_DB.h"
+#include "platform/Dialogs.h"
+#include "platform/Guard.h"
+#include "store/Connection.h"
+#include "store/ConnectionString.h"
+#include "store/Query.h"
 
 namespace tessavo {
+namespace {
 
-void TForm1::Button7Click() {}
-void TForm1::Button_PassClealClick() {}
-void TForm1::Button5Click() {}
+constexpr int kClockPanel = 2;
+
+// The mask of "防偷窥": every character shows as "*", whatever the style would draw.
+void maskEntry(QLineEdit* entry) {
+    entry->setStyleSheet(QStringLiteral("lineedit-password-character: %1;").arg(int{u'*'}));
+    entry->setEchoMode(QLineEdit::Password);
+}
+
+}  // namespace
+
+// ---- management password change ----------------------------------------------------------
+
+void TForm1::Button7Click() {
+    const PasswordChange change(Edit_OldPass->text(), Edit_Pass_A->text(), Edit_Pass_B->text());
+    const PasswordChange::Check check = change.check(StoredLoginCipher());
+    if (check != PasswordChange::Check::Passed) {
+        platform::inform(PasswordChange::messageFor(check));
+        if (PasswordChange::clearsNewEntries(check)) Button_PassClealClick();
+        return;
+    }
+    maintenance::BackupCopy(appDir_, maintenance::passwordChangeBackupPrefix(), panelText(kClockPanel));
+    ADOQuery1->clearSql();
+    ADOQuery1->addSql(change.statement());
+    ADOQuery1->execute();
+    platform::inform(PasswordChange::doneMessage());
+    // The new password takes effect at the next start.
+    requestClose();
+}
+
+void TForm1::Button_PassClealClick() {
+    Edit_Pass_A->clear();
+    Edit_Pass_B->clear();
+}
+
+void TForm1::Button5Click() {
+    for (QLineEdit* entry : {Edit_OldPass, Edit_Pass_A, Edit_Pass_B}) maskEntry(entry);
+}
+
 void TForm1::Edit_Pass_AKeyPress(QChar& key) { FilterPasswordKey(key); }
 void TForm1::Edit_Pass_BKeyPress(QChar& key) { FilterPasswordKey(key); }
-void TForm1::LoadTypingMode() {}
-void TForm1::Button6Click() {}
-void TForm1::Button11Click() {}
-void TForm1::Button9Click() {}
+
+// ---- typing mode -------------------------------------------------------------------------
+
+void TForm1::LoadTypingMode() {
+    const autofill::TypingMode before =
+        RadioButton_IntoPass2->isChecked() ? autofill::TypingMode::Keystroke : autofill::TypingMode::Paste;
+    const autofill::TypingMode mode = autofill::typingModeAtStart(autofill::readTypingModeKeys(appDir_), before);
+    (mode == autofill::TypingMode::Paste ? RadioButton_IntoPass1 : RadioButton_IntoPass2)->setChecked(true);
+}
+
+void TForm1::Button6Click() {
+    autofill::writeTypingMode(appDir_, RadioButton_IntoPass1->isChecked(), RadioButton_IntoPass2->isChecked());
+    platform::inform(QStringLiteral("配置保存成功！"));
+}
+
+// ---- maintenance -------------------------------------------------------------------------
+
+void TForm1::Button11Click() {
+    const QString path = appDir_ + QString::fromUtf16(store::kDatabaseFileName);
+    if (!QFileInfo::exists(path)) {
+        platform::inform(QStringLiteral("没有发现数据库\"_.udb\"文件."));
+        return;
+    }
+    // The grid's result closes with the connection; the next statement opens it again.
+    ADOConnection1->close();
+    const bool compacted = maintenance::CompactJetDatabase(path, QString::fromUtf16(store::kDatabasePassword));
+    platform::inform(compacted ? QStringLiteral("数据库压缩完成.") : QStringLiteral("数据库压缩失败."));
+}
+
+void TForm1::Button9Click() {
+    if (!platform::confirmWarning(maintenance::clearAllConfirmation())) return;
+    try {
+        maintenance::ClearAllRecords(*ADOQuery1, appDir_, panelText(kClockPanel));
+        platform::trigger(Button_ClearAllEdit);
+        platform::trigger(Button_Refresh);
+    } catch (...) {
+        // Clearing reports nothing, not even its failure: the remaining steps are skipped.
+    }
+}
 
 }  // namespace tessavo

@@ -1,12 +1,98 @@
 #include "maintenance/Unit_DB.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include "platform/Error.h"
+#include "platform/WholeFile.h"
+#include "store/ConnectionString.h"
+#include "store/SqlCipherFile.h"
 
 namespace tessavo::maintenance {
+namespace {
+
+// The schema name under which the compactor attaches its destination.
+QString destinationSchema() { return QStringLiteral("compacted"); }
+
+// A connection-string value as it must stand to read back whole.
+QString connectionValue(const QString& value) {
+    if (!value.contains(u';') && !value.startsWith(u'"') && !value.startsWith(u'\'')) return value;
+    return u'"' + QString(value).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+// A name that nothing holds, chosen as the system chooses one from a prefix: the empty file is
+// created under a unique name and deleted again, because the compactor must create its
+// destination itself. Empty when either step fails.
+QString freeTempName(const QString& directory) {
+    QTemporaryFile reserved(directory + QStringLiteral("~ACPXXXXXX.tmp"));
+    reserved.setAutoRemove(false);
+    if (!reserved.open()) return {};
+    const QString name = reserved.fileName();
+    reserved.close();
+    return QFile::remove(name) ? name : QString();
+}
+
+// Removes the compactor's file when the compaction ends, whatever its outcome.
+class TempFileRemoval {
+public:
+    explicit TempFileRemoval(QString path) : path_(std::move(path)) {}
+    ~TempFileRemoval() {
+        QFile::remove(path_);
+        QFile::remove(path_ + QStringLiteral("-journal"));
+    }
+    TempFileRemoval(const TempFileRemoval&) = delete;
+    TempFileRemoval& operator=(const TempFileRemoval&) = delete;
+
+private:
+    QString path_;
+};
+
+// True when anything, a dangling link included, stands under the name.
+bool nameTaken(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+}  // namespace
 
 QString GetTempDirectory() {
     const QString directory = QDir::tempPath();
     return directory.endsWith(u'/') ? directory : directory + u'/';
+}
+
+QString compactorConnectionString(const QString& path, const QString& password) {
+    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + connectionValue(path) +
+           QStringLiteral(";Jet OLEDB:Database Password=") + connectionValue(password) + u';';
+}
+
+void CompactDatabase(const QString& source, const QString& destination) {
+    const store::ConnectionSettings from = store::parseConnectionString(source);
+    const store::ConnectionSettings to = store::parseConnectionString(destination);
+    if (from.dataSource.isEmpty() || to.dataSource.isEmpty())
+        throw Error(QStringLiteral("The connection string names no data source."));
+    if (nameTaken(to.dataSource)) throw Error(QStringLiteral("Database already exists."));
+    store::SqlCipherFile database(from.dataSource, from.databasePassword);
+    // An attachment takes the source's open flags, which never create a file: the empty
+    // destination is made first, under its key.
+    store::SqlCipherFile(to.dataSource, to.databasePassword, store::SqlCipherFile::Mode::CreateNew);
+    database.attach(to.dataSource, to.databasePassword, destinationSchema());
+    database.execute(QStringLiteral("SELECT sqlcipher_export('%1');").arg(destinationSchema()));
+    database.detach(destinationSchema());
+}
+
+bool CompactJetDatabase(const QString& path, const QString& password) {
+    const QString temp = freeTempName(GetTempDirectory());
+    if (temp.isEmpty()) return false;
+    const TempFileRemoval removal(temp);
+    try {
+        CompactDatabase(compactorConnectionString(path, password), compactorConnectionString(temp, password));
+        // The copy takes the mode of its source: the compacted file first takes that of path.
+        return QFile::setPermissions(temp, QFile::permissions(path)) && platform::copyWholeFile(temp, path);
+    } catch (...) {
+        return false;
+    }
 }
 
 }  // namespace tessavo::maintenance
