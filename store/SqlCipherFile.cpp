@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QFileInfo>
 
 #include "platform/Error.h"
 
@@ -29,6 +30,14 @@ bool holdsNoFurtherStatement(sqlite3* database, const char* tail, const char* en
         tail = rest;
     }
     return true;
+}
+
+// The file name as an absolute "file:" URI; an existing file only is opened in mode "rw".
+QByteArray fileUri(const QString& path, SqlCipherFile::Mode mode) {
+    const QByteArray absolute = QFile::encodeName(QFileInfo(path).absoluteFilePath());
+    QByteArray uri = QByteArrayLiteral("file://") + absolute.toPercentEncoding("/");
+    if (mode == SqlCipherFile::Mode::OpenExisting) uri += QByteArrayLiteral("?mode=rw");
+    return uri;
 }
 
 }  // namespace
@@ -101,10 +110,11 @@ bool SqlStatement::isReadOnly() const { return sqlite3_stmt_readonly(handle()) !
 void SqlCipherFile::Close::operator()(sqlite3* database) const { sqlite3_close_v2(database); }
 
 SqlCipherFile::SqlCipherFile(const QString& path, const QString& key, Mode mode) : path_(path) {
-    int flags = SQLITE_OPEN_READWRITE;
-    if (mode == Mode::CreateNew) flags |= SQLITE_OPEN_CREATE;
+    // The connection may create files (ATTACH of a new file needs it); the URI keeps an
+    // existing main file from being made.
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI;
     sqlite3* opened = nullptr;
-    const int code = sqlite3_open_v2(QFile::encodeName(path).constData(), &opened, flags, nullptr);
+    const int code = sqlite3_open_v2(fileUri(path, mode).constData(), &opened, flags, nullptr);
     database_.reset(opened);  // the engine hands out a handle even when opening fails
     if (code != SQLITE_OK) fail();
     const QByteArray keyBytes = key.toUtf8();
