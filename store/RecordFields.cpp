@@ -1,0 +1,65 @@
+#include "store/RecordFields.h"
+
+#include "cipher/Unit_Orvel_DESCrypt.h"
+#include "platform/AnsiCodePage.h"
+#include "store/Query.h"
+
+namespace tessavo::store {
+
+namespace {
+
+// Field positions of a browse result, which stands in table order.
+enum Position { k编号, k分类, k网址, k标题, k帐号, k密码, k备注 };
+
+}  // namespace
+
+QString encryptAccountText(const QString& plain) {
+    return QString::fromLatin1(DesEncryptToHex(platform::toAnsi(plain), AccountKey()));
+}
+
+QString decryptAccountText(const QString& cipher) {
+    return platform::fromAnsi(DesDecryptFromHex(cipher.toStdString(), AccountKey()));
+}
+
+RecordFields chosenRowFields(const Query& query) {
+    RecordFields fields;
+    fields.编号 = query.field(k编号);
+    fields.分类 = query.field(k分类);
+    fields.网址 = query.field(k网址);
+    fields.标题 = query.field(k标题);
+    fields.帐号 = query.field(k帐号);
+    fields.密码 = decryptAccountText(query.field(k密码));
+    fields.备注 = decryptAccountText(query.field(k备注));
+    return fields;
+}
+
+AccountRecord recordToStore(const RecordFields& fields) {
+    AccountRecord record;
+    record.分类 = fields.分类;
+    record.网址 = fields.网址;
+    record.标题 = fields.标题;
+    record.帐号 = fields.帐号;
+    record.密码 = encryptAccountText(fields.密码);
+    record.备注 = encryptAccountText(fields.备注);
+    return record;
+}
+
+QString notesWithWindowsLineBreaks(const QString& editorText) {
+    QString notes = editorText;
+    return notes.replace(u'\n', QStringLiteral("\r\n"));
+}
+
+std::optional<QString> missingFieldMessage(const RecordFields& fields, EditorCommand command) {
+    if (command == EditorCommand::Modify && fields.编号.isEmpty()) return QStringLiteral("不可编辑");
+    const std::pair<const QString*, const char16_t*> required[] = {
+        {&fields.分类, u"请选择分类."},
+        {&fields.标题, u"请填写标题."},
+        {&fields.帐号, u"请填写帐号."},
+        {&fields.密码, u"请填写密码."},
+    };
+    for (const auto& [text, message] : required)
+        if (text->isEmpty()) return QString::fromUtf16(message);
+    return std::nullopt;
+}
+
+}  // namespace tessavo::store
