@@ -1,17 +1,101 @@
 #include "autofill/Hotkeys.h"
 
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QRadioButton>
+
+#include "autofill/Unit_SendKey.h"
+#include "platform/Dialogs.h"
+#include "platform/GlobalAtoms.h"
+#include "platform/GlobalHotkeys.h"
+#include "platform/Guard.h"
+#include "platform/Keyboard.h"
+
 namespace tessavo {
 namespace {
+
+namespace vk = platform::vk;
+
 int accountId = 0;
 int passwordId = 0;
+
+// How long a user may still hold the hotkey's Ctrl before the keys go out all the same.
+constexpr int kModifierReleaseWait = 2000;
+
+QString chooseRecordFirst() { return QStringLiteral("请先选择一组帐号,才能自动输入账户密码.!"); }
+
+void sendKey(platform::Keyboard& keyboard, std::uint8_t code, std::uint32_t flags) {
+    keyboard.keybdEvent(code, static_cast<std::uint8_t>(keyboard.mapVirtualKey(code) & 0xFF), flags);
+}
+
+// The keys about to be sent must reach the focused window alone: not come back to us through
+// the hotkey's keyboard grab, and not combine with the Ctrl the user may still hold.
+void letGoOfTheHotkey() {
+    platform::globalHotkeys().endHotkeyGrab();
+    platform::keyboard().waitForModifiersReleased(kModifierReleaseWait);
+}
+
+// Ctrl+V with V held for 300 ms; nothing runs between the steps.
+void pasteKeys() {
+    platform::Keyboard& keyboard = platform::keyboard();
+    const platform::TypingScope burst(keyboard);
+    sendKey(keyboard, vk::Control, 0);
+    sendKey(keyboard, vk::KeyV, 0);
+    keyboard.sleep(300);
+    sendKey(keyboard, vk::KeyV, platform::KeyEventKeyUp);
+    sendKey(keyboard, vk::Control, platform::KeyEventKeyUp);
+}
+
+void fill(QAbstractButton* copyButton, const QLineEdit* field, const AutoFillTargets& targets) {
+    if (targets.pasteMode->isChecked()) {
+        platform::trigger(copyButton);  // copies the field and arms the clipboard wipe
+        platform::keyboard().sleep(800);
+        letGoOfTheHotkey();
+        pasteKeys();
+    }
+    if (targets.keystrokeMode->isChecked()) {
+        platform::keyboard().sleep(300);
+        const QString text = field->text();
+        letGoOfTheHotkey();
+        SendKeyString(text, true);  // the text is read as the key language
+    }
+}
+
 }  // namespace
 
 int HotkeyAccountId() { return accountId; }
 int HotkeyPasswordId() { return passwordId; }
 
-// The global grab and the two typing modes come with the auto-fill work.
-void RegisterAutoFillHotkeys(const AutoFillTargets&) {}
-void HotkeyMessage(int, const AutoFillTargets&) {}
-void ReleaseAutoFillHotkeys() {}
+void RegisterAutoFillHotkeys(const AutoFillTargets& targets) {
+    accountId = platform::GlobalAddAtom(QStringLiteral("8"));
+    passwordId = platform::GlobalAddAtom(QStringLiteral("9"));
+    // A press arrives from the event loop like any other event: its errors get the error box.
+    const auto receiver = [targets](int id) { platform::runGuarded([&] { HotkeyMessage(id, targets); }); };
+    platform::GlobalHotkeys& hotkeys = platform::globalHotkeys();
+    hotkeys.registerHotKey(accountId, platform::ModControl, vk::Left, receiver);
+    hotkeys.registerHotKey(passwordId, platform::ModControl, vk::Right, receiver);
+}
+
+void HotkeyMessage(int id, const AutoFillTargets& targets) {
+    // A record without a password cannot have its account name filled either.
+    if (targets.account->text().isEmpty() || targets.password->text().isEmpty()) {
+        platform::inform(chooseRecordFirst());
+        return;
+    }
+    if (id == accountId) fill(targets.copyAccount, targets.account, targets);
+    if (id == passwordId) fill(targets.copyPassword, targets.password, targets);
+}
+
+void ReleaseAutoFillHotkeys() {
+    if (accountId == 0 && passwordId == 0) return;  // no login ever succeeded
+    platform::GlobalHotkeys& hotkeys = platform::globalHotkeys();
+    hotkeys.unregisterHotKey(accountId);
+    hotkeys.unregisterHotKey(passwordId);
+    platform::GlobalDeleteAtom(static_cast<std::uint16_t>(accountId));
+    platform::GlobalDeleteAtom(static_cast<std::uint16_t>(passwordId));
+    // Released once: a second call has nothing left to drop.
+    accountId = 0;
+    passwordId = 0;
+}
 
 }  // namespace tessavo

@@ -16,16 +16,23 @@ struct AutoFillTargets {
     QRadioButton* keystrokeMode = nullptr;    // RadioButton_IntoPass2
 };
 
-// Identifiers of the two hotkeys: 0 until the first successful login.
+// Identifiers of the two hotkeys, the values of the atoms "8" and "9": 0 until the first
+// successful login and again after the release.
 int HotkeyAccountId();
 int HotkeyPasswordId();
 
-// Adds the atoms "8" and "9" and registers Ctrl+Left and Ctrl+Right; a pressed hotkey runs
-// HotkeyMessage with its identifier on the given targets.
+// Adds a reference to the atoms "8" and "9" and registers Ctrl+Left (account) and Ctrl+Right
+// (password) under their values; a pressed hotkey runs HotkeyMessage with its identifier on the
+// given targets, from the event loop, with errors going to the standard error box. Each login
+// calls it again: the atoms gain a reference and the hotkeys are registered anew.
 void RegisterAutoFillHotkeys(const AutoFillTargets& targets);
-// Checks the selection and fills the account name or the password into the focused window.
+// Checks that the editor holds an account name and a password (else the message
+// "请先选择一组帐号,才能自动输入账户密码.!"), then fills the account name or the password into
+// the focused window: in paste mode through its copy button and Ctrl+V, in keystroke mode
+// through SendKeyString. Any other identifier does nothing after the checks.
 void HotkeyMessage(int id, const AutoFillTargets& targets);
-// Unregisters both hotkeys and deletes the atoms; nothing to do when no login succeeded.
+// Unregisters both hotkeys and drops one reference of each atom; nothing to do when no login
+// succeeded or the hotkeys were released already.
 void ReleaseAutoFillHotkeys();
 
 }  // namespace tessavo

@@ -4,10 +4,24 @@
 #include "platform/Error.h"
 
 namespace tessavo {
+namespace {
 
-TClipboard::~TClipboard() {
-    while (FOpenRefCount > 0) Close();
-}
+// The accessor's reference: a plain pointer that outlives every static object, so a call after
+// the instance went at program end finds none and makes a new one.
+TClipboard* instance = nullptr;
+
+// Ends the instance with the program and clears the reference.
+struct InstanceOwner {
+    ~InstanceOwner() {
+        delete instance;
+        instance = nullptr;
+    }
+} owner;
+
+}  // namespace
+
+// The system clipboard has no lock on X11 to hand back; the object only counts.
+TClipboard::~TClipboard() = default;
 
 void TClipboard::Open() {
     if (FOpenRefCount == 0) {
@@ -25,19 +39,18 @@ void TClipboard::Close() {
 
 void TClipboard::Clear() {
     Open();
-    try {
-        platform::clipboard().empty();
-        FEmptied = true;
-    } catch (...) {
-        Close();
-        throw;
-    }
-    Close();
+    // Closed again whatever emptying does.
+    struct CloseAtEnd {
+        TClipboard& clipboard;
+        ~CloseAtEnd() { clipboard.Close(); }
+    } closeAtEnd{*this};
+    platform::clipboard().empty();
+    FEmptied = true;
 }
 
 TClipboard& ClipboardInstance() {
-    static TClipboard instance;
-    return instance;
+    if (!instance) instance = new TClipboard;
+    return *instance;
 }
 
 }  // namespace tessavo

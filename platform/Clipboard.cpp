@@ -9,14 +9,16 @@
 #include <X11/Xlib.h>
 
 #include "platform/ServiceSlot.h"
+#include "platform/X11Display.h"
 
 namespace tessavo::platform {
 namespace {
 
 // Gives up the X selections with the server's current time, so the request also takes effect
-// when another program became the owner after our last event.
-void clearX11Selections() {
-    Display* display = XOpenDisplay(nullptr);
+// when another program became the owner after our last event. It goes on a connection of its
+// own to the program's display, since Qt's connection would use the time of its last event.
+void clearX11Selections(Display* programDisplay) {
+    Display* display = XOpenDisplay(XDisplayString(programDisplay));
     if (!display) return;
     const Atom clipboardAtom = XInternAtom(display, "CLIPBOARD", False);
     XSetSelectionOwner(display, clipboardAtom, None, CurrentTime);
@@ -35,7 +37,7 @@ public:
         QClipboard* system = QGuiApplication::clipboard();
         system->clear(QClipboard::Clipboard);
         if (system->supportsSelection()) system->clear(QClipboard::Selection);
-        if (QGuiApplication::platformName() == QLatin1String("xcb")) clearX11Selections();
+        if (Display* display = x11Display()) clearX11Selections(display);
     }
 
     void setText(const QString& text, bool secret) override {

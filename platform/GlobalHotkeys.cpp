@@ -1,0 +1,46 @@
+#include "platform/GlobalHotkeys.h"
+
+#include "platform/Error.h"
+#include "platform/ServiceSlot.h"
+#include "platform/X11Display.h"
+#include "platform/X11Hotkeys.h"
+
+// Xlib defines macros that clash with Qt: it comes after every other header.
+#include <X11/Xlib.h>
+
+namespace tessavo::platform {
+namespace {
+
+// Without a display server that has system-wide hotkeys nothing can be registered.
+class NoHotkeys final : public GlobalHotkeys {
+public:
+    bool registerHotKey(int, unsigned, std::uint8_t, Receiver) override { return false; }
+    bool unregisterHotKey(int) override { return false; }
+    void endHotkeyGrab() override {}
+};
+
+std::unique_ptr<GlobalHotkeys> makeDefault() {
+    // The grabs go to the display the program's windows are on.
+    if (Display* display = x11Display()) {
+        try {
+            return std::make_unique<X11Hotkeys>(XDisplayString(display));
+        } catch (const Error&) {
+        }
+    }
+    return std::make_unique<NoHotkeys>();
+}
+
+ServiceSlot<GlobalHotkeys>& slot() {
+    static ServiceSlot<GlobalHotkeys> instance(&makeDefault);
+    return instance;
+}
+
+}  // namespace
+
+GlobalHotkeys& globalHotkeys() { return slot().get(); }
+
+std::unique_ptr<GlobalHotkeys> installGlobalHotkeys(std::unique_ptr<GlobalHotkeys> replacement) {
+    return slot().install(std::move(replacement));
+}
+
+}  // namespace tessavo::platform

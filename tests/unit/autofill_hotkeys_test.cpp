@@ -1,0 +1,100 @@
+// Registration and release of the two auto-fill hotkeys, over hotkeys that record.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "autofill/Hotkeys.h"
+#include "platform/GlobalAtoms.h"
+#include "platform/GlobalHotkeys.h"
+#include "tests/support/RecordingHotkeys.h"
+
+using namespace tessavo;
+using platform::GlobalAtomReferences;
+using platform::GlobalFindAtom;
+
+namespace {
+
+using Calls = std::vector<std::string>;
+
+std::string hex(int value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%X", static_cast<unsigned>(value));
+    return text;
+}
+
+class AutoFillHotkeys : public ::testing::Test {
+protected:
+    void TearDown() override {
+        ReleaseAutoFillHotkeys();
+        // Registrations of the test beyond the one release go too.
+        for (const char* name : {"8", "9"}) {
+            while (const std::uint16_t atom = GlobalFindAtom(QString::fromLatin1(name)))
+                platform::GlobalDeleteAtom(atom);
+        }
+    }
+
+    int references(const char* atomName) { return GlobalAtomReferences(GlobalFindAtom(QString::fromLatin1(atomName))); }
+
+    test::ScopedRecordingHotkeys hotkeys;
+    AutoFillTargets targets;  // never reached: nothing is pressed here
+};
+
+TEST_F(AutoFillHotkeys, ReleaseWithoutALoginDoesNothing) {
+    ReleaseAutoFillHotkeys();
+    EXPECT_TRUE(hotkeys->calls.empty());
+    EXPECT_EQ(HotkeyAccountId(), 0);
+    EXPECT_EQ(HotkeyPasswordId(), 0);
+}
+
+TEST_F(AutoFillHotkeys, RegistrationTakesTheAtomsEightAndNineAsCtrlLeftAndCtrlRight) {
+    RegisterAutoFillHotkeys(targets);
+
+    const int account = HotkeyAccountId();
+    const int password = HotkeyPasswordId();
+    EXPECT_EQ(account, GlobalFindAtom(QStringLiteral("8")));
+    EXPECT_EQ(password, GlobalFindAtom(QStringLiteral("9")));
+    EXPECT_NE(account, 0);
+    EXPECT_NE(account, password);
+    EXPECT_EQ(references("8"), 1);
+    EXPECT_EQ(references("9"), 1);
+    // MOD_CONTROL with VK_LEFT, then with VK_RIGHT.
+    EXPECT_EQ(hotkeys->calls, (Calls{"register " + hex(account) + " 2 25", "register " + hex(password) + " 2 27"}));
+}
+
+TEST_F(AutoFillHotkeys, EachLoginAddsAReferenceAndTheReleaseDropsOneOfEach) {
+    RegisterAutoFillHotkeys(targets);
+    const int account = HotkeyAccountId();
+    const int password = HotkeyPasswordId();
+    RegisterAutoFillHotkeys(targets);
+
+    EXPECT_EQ(HotkeyAccountId(), account);  // the same atoms
+    EXPECT_EQ(HotkeyPasswordId(), password);
+    EXPECT_EQ(references("8"), 2);
+    EXPECT_EQ(references("9"), 2);
+    EXPECT_EQ(hotkeys->calls.size(), 4u);  // both requested again
+    EXPECT_EQ(hotkeys->registered.size(), 2u);
+
+    hotkeys->calls.clear();
+    ReleaseAutoFillHotkeys();
+    EXPECT_EQ(hotkeys->calls, (Calls{"unregister " + hex(account), "unregister " + hex(password)}));
+    EXPECT_TRUE(hotkeys->registered.empty());
+    EXPECT_EQ(references("8"), 1);
+    EXPECT_EQ(references("9"), 1);
+
+    hotkeys->calls.clear();
+    ReleaseAutoFillHotkeys();  // released already: nothing more is dropped
+    EXPECT_TRUE(hotkeys->calls.empty());
+    EXPECT_EQ(references("8"), 1);
+}
+
+TEST_F(AutoFillHotkeys, TheReleaseAfterOneLoginDeletesTheAtoms) {
+    RegisterAutoFillHotkeys(targets);
+    ReleaseAutoFillHotkeys();
+    EXPECT_EQ(GlobalFindAtom(QStringLiteral("8")), 0);
+    EXPECT_EQ(GlobalFindAtom(QStringLiteral("9")), 0);
+    EXPECT_EQ(HotkeyAccountId(), 0);
+    EXPECT_EQ(HotkeyPasswordId(), 0);
+}
+
+}  // namespace
