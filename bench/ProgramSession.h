@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "app/Program.h"
+#include "bench/BenchData.h"
+#include "platform/Dialogs.h"
+
+namespace tessavo {
+class TForm1;
+class TForm2;
+}  // namespace tessavo
+
+namespace tessavo::bench {
+
+// Answers every box at once (OK, or Yes for a question) and remembers the last text, so the
+// handlers run through their messages as after a user's quick click.
+class QuietDialogs : public platform::Dialogs {
+public:
+    Answer show(const Box& box) override;
+    QString inputQuery(const QString& title, const QString& prompt, const QString& defaultText) override;
+    void beep() override {}
+
+    QString lastText;
+    int shown = 0;
+};
+
+// The program's two windows over a working copy of a dataset on the offscreen platform, with
+// the quiet boxes installed, the login gate run once (as the one-second timer would) and the
+// user logged in. The figures drive the real handlers by clicking their buttons.
+class ProgramSession {
+public:
+    explicit ProgramSession(const Dataset& dataset);
+    ~ProgramSession();
+    ProgramSession(const ProgramSession&) = delete;
+    ProgramSession& operator=(const ProgramSession&) = delete;
+
+    TForm1& main() { return program_->main(); }
+    TForm2& login() { return program_->login(); }
+    const WorkingCopy& files() const { return copy_; }
+    QuietDialogs& dialogs() { return *dialogs_; }
+
+    // Back to the login window: hidden to the tray, then the gate, the entry holding the password.
+    void returnToLoginWindow();
+    // The click on "进入" with the right password in the entry.
+    void clickLogin();
+    // Lets the windows lay out and paint what the last handler changed.
+    void settle();
+
+private:
+    WorkingCopy copy_;
+    QuietDialogs* dialogs_;
+    std::unique_ptr<platform::Dialogs> previousDialogs_;
+    std::unique_ptr<Program> program_;
+};
+
+}  // namespace tessavo::bench
