@@ -1,0 +1,159 @@
+// The program's own windows and handlers in a process that a fault test kills with SIGKILL at a
+// moment of its choosing. The worker logs in over the given application directory (offscreen)
+// and then works without pause, writing one line to standard output as soon as the program has
+// reported a change as done (its success box), never earlier:
+//   edits <appDir> <homeDir>        add a record, then modify the record numbered as the round:
+//                                   "added <n>", "modified <n>"
+//   compactions <appDir> <homeDir>  add a record, then compact ("压缩修复"):
+//                                   "added <n>", "compacting <n>" (before the click), "compacted <n>"
+// Record n of the adds has the title "added-<n>"; the modify gives record n the title
+// "modified-<n>". Any other box (an error) is written as "box <text>" and ends the worker with
+// status 1. The worker ends by itself after kMaxRounds rounds or when its output is gone.
+#include <signal.h>
+#include <unistd.h>
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "access/Unit_Login.h"
+#include "app/Program.h"
+#include "app/Unit1.h"
+#include "platform/Dialogs.h"
+#include "platform/Guard.h"
+#include "tests/fault/OffscreenSession.h"
+
+using namespace tessavo;
+
+namespace {
+
+constexpr int kMaxRounds = 100000;
+
+// Writes one line at once, unbuffered: what the parent has read is what the program had done.
+void say(const std::string& line) {
+    const std::string text = line + '\n';
+    if (write(STDOUT_FILENO, text.data(), text.size()) != static_cast<ssize_t>(text.size())) _exit(0);
+}
+
+// Takes the success boxes of the handlers; any other box ends the worker.
+class WorkerDialogs : public platform::Dialogs {
+public:
+    Answer show(const Box& box) override {
+        if (box.icon == Icon::Error) fail(box.text);
+        lastText = box.text;
+        return box.buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
+    }
+    QString inputQuery(const QString&, const QString& prompt, const QString&) override { fail(prompt); }
+    void beep() override {}
+
+    // The text of the last box, taken: empty when none came since.
+    QString take() { return std::exchange(lastText, QString()); }
+
+    [[noreturn]] static void fail(const QString& text) {
+        say("box " + text.toStdString());
+        _exit(1);
+    }
+
+private:
+    QString lastText;
+};
+
+class Worker {
+public:
+    Worker(const QString& appDir, WorkerDialogs& dialogs) : program_(appDir), dialogs_(dialogs) {
+        TForm1& main = program_.main();
+        main.Timer_CheckLogin->stop();
+        platform::trigger(main.Button_CheckLogin);
+        program_.login().Edit_LoginPass->setText(QStringLiteral("vorel"));
+        platform::trigger(program_.login().Button_Logining);
+        if (!main.isVisible()) WorkerDialogs::fail(QStringLiteral("the login did not show the main window"));
+    }
+
+    void add(int round) {
+        TForm1& main = program_.main();
+        main.Edit_FenLei->setCurrentIndex(0);
+        main.Edit_BiaoTi->setText(QStringLiteral("added-%1").arg(round));
+        main.Edit_ZhangHao->setText(QStringLiteral("account-%1").arg(round));
+        main.Edit_MiMa->setText(QStringLiteral("password-%1").arg(round));
+        main.Memo_BeiZhu->setPlainText(QStringLiteral("notes of record %1").arg(round));
+        click(main.Button1, u"添加成功.");
+        say("added " + std::to_string(round));
+    }
+
+    void modify(int round) {
+        TForm1& main = program_.main();
+        chooseRecord(QString::number(round));
+        main.Edit_BiaoTi->setText(QStringLiteral("modified-%1").arg(round));
+        click(main.Button2, u"修改成功.");
+        say("modified " + std::to_string(round));
+    }
+
+    void compact(int round) {
+        say("compacting " + std::to_string(round));
+        click(program_.main().Button11, u"数据库压缩完成.");
+        say("compacted " + std::to_string(round));
+    }
+
+private:
+    void click(QPushButton* button, const char16_t* success) {
+        QTest::mouseClick(button, Qt::LeftButton);
+        const QString shown = dialogs_.take();
+        if (shown != QString::fromUtf16(success)) WorkerDialogs::fail(QStringLiteral("instead of success: ") + shown);
+    }
+
+    // A user's click on the grid row of the record with this number.
+    void chooseRecord(const QString& number) {
+        QTableView* grid = program_.main().DBGrid1;
+        const QAbstractItemModel* model = grid->model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            const QModelIndex cell = model->index(row, 0);
+            if (model->data(cell).toString() != number) continue;
+            grid->scrollTo(cell);
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(cell).center());
+            if (program_.main().Edit_BianHao->text() == number) return;
+            break;
+        }
+        WorkerDialogs::fail(QStringLiteral("no grid row of record ") + number);
+    }
+
+    Program program_;
+    WorkerDialogs& dialogs_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 4) {
+        std::cerr << "usage: tessavo_fault_worker edits|compactions <application directory> <home directory>\n";
+        return 2;
+    }
+    const std::string mode = argv[1];
+    if (mode != "edits" && mode != "compactions") return 2;
+    signal(SIGPIPE, SIG_IGN);  // a parent that went away shows as a failed write
+    test::isolateOffscreenSession(QByteArray(argv[3]));
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+
+    auto owned = std::make_unique<WorkerDialogs>();
+    WorkerDialogs& dialogs = *owned;
+    platform::installDialogs(std::move(owned));
+    Worker worker(QString::fromLocal8Bit(argv[2]), dialogs);
+    for (int round = 1; round <= kMaxRounds; ++round) {
+        worker.add(round);
+        if (mode == "edits")
+            worker.modify(round);
+        else
+            worker.compact(round);
+    }
+    return 0;
+}
