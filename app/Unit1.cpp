@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QTableView>
@@ -50,6 +51,9 @@ QString missingDatabaseMessage() { return QStringLiteral("没有发现数据库\
 
 TForm1::TForm1(const QString& appDir, QWidget* parent) : QWidget(parent), appDir_(appDir) {
     buildWindow();
+    // Centred on the screen: without a window manager (or with one that cascades) nothing
+    // else would place it there.
+    if (const QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
     buildDataLayer();
     buildTimers();
     buildMenus();

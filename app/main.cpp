@@ -33,6 +33,9 @@ int main(int argc, char** argv) {
     app.setWindowIcon(ProgramIcon());
 
     Program program(QCoreApplication::applicationDirPath() + QLatin1Char('/'));
-    QObject::connect(&program.main(), &TForm1::programEnded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    // The main window's close ends the program whatever else is shown: quit() would first ask
+    // every window to close and give up while the login window (which refuses) is up.
+    QObject::connect(
+        &program.main(), &TForm1::programEnded, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     return app.exec();
 }

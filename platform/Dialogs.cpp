@@ -1,6 +1,7 @@
 #include "platform/Dialogs.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -20,9 +21,19 @@ QMessageBox::Icon toQt(Dialogs::Icon icon) {
     return QMessageBox::NoIcon;
 }
 
+// The end-to-end tests' window into the boxes: when TESSAVO_DIALOG_LOG names a file, each box
+// appends "title<TAB>text" and a line break to it (UTF-8) before it is shown.
+void logBox(const Dialogs::Box& box) {
+    const QString path = qEnvironmentVariable("TESSAVO_DIALOG_LOG");
+    if (path.isEmpty()) return;
+    QFile log(path);
+    if (log.open(QIODevice::WriteOnly | QIODevice::Append)) log.write((box.title + u'\t' + box.text + u'\n').toUtf8());
+}
+
 class QtDialogs final : public Dialogs {
 public:
     Answer show(const Box& box) override {
+        logBox(box);
         QMessageBox message(toQt(box.icon), box.title, box.text);
         if (box.buttons == Buttons::YesNo) {
             message.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
