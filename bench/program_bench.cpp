@@ -13,6 +13,7 @@
 #include <ctime>
 #include <exception>
 #include <functional>
+#include <utility>
 
 #include "app/Unit1.h"
 #include "bench/BenchData.h"
@@ -62,9 +63,10 @@ void measure(benchmark::State& state, const std::function<void()>& prepare, cons
 void nothing() {}
 
 // A handler's run ends with the box it shows on success; anything else is no figure.
-void expectBox(const QuietDialogs& dialogs, const char16_t* text) {
-    if (dialogs.lastText != QString::fromUtf16(text))
-        throw std::runtime_error("the handler showed \"" + dialogs.lastText.toStdString() + "\"");
+void expectBox(QuietDialogs& dialogs, const char16_t* text) {
+    const QString shown = std::exchange(dialogs.lastText, QString());
+    if (shown != QString::fromUtf16(text))
+        throw std::runtime_error("the handler showed \"" + shown.toStdString() + "\"");
 }
 
 void clickGridRow(TForm1& main, int row) {
