@@ -21,6 +21,9 @@ void applySkyTheme(QApplication& app) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The theme's style sheet lives in the static app library: without this its resource
+    // object is left out of the link and the theme silently missing.
+    Q_INIT_RESOURCE(app);
     platform::HardenProcess();
     // A second start ends at once, silently; the running instance is not disturbed.
     const platform::SingleInstance instance(applicationTitle());

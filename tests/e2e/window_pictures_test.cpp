@@ -11,6 +11,8 @@ namespace {
 // The headers of the three pages, in the main window's client area: the tab bar sits right
 // below the 56-pixel banner, each header about 80 pixels wide.
 const QPoint kTabHeaders[] = {{40, 68}, {120, 68}, {200, 68}};
+// The surface colour of the theme "Sky" (app/resources/sky.qss).
+constexpr QRgb kSkySurface = 0xeaf4fd;
 const char* const kPageNames[] = {"main_window_1_accounts", "main_window_2_settings", "main_window_3_about"};
 
 class WindowPictures : public EndToEnd {};
@@ -19,6 +21,9 @@ TEST_F(WindowPictures, OfTheLoginWindowAndOfEachPageOfTheMainWindow) {
     start();
     const QImage login = screenshot(waitForLoginWindow(), QStringLiteral("login_window"));
     EXPECT_EQ(login.size(), QSize(260, 147));
+    // The theme "Sky" colours the surfaces: between the entry and the buttons, and below the
+    // page in the main window.
+    EXPECT_EQ(login.pixel(245, 80) & 0xffffff, kSkySurface) << "the theme is not applied";
 
     const XWindowId main = logIn();
     std::vector<QImage> pages;
@@ -33,6 +38,7 @@ TEST_F(WindowPictures, OfTheLoginWindowAndOfEachPageOfTheMainWindow) {
         EXPECT_EQ(pages.back().size(), QSize(581, 595));
     }
     EXPECT_NE(pages[0], pages[2]);
+    EXPECT_EQ(pages[2].pixel(300, 500) & 0xffffff, kSkySurface);
 }
 
 }  // namespace
