@@ -1,5 +1,6 @@
 #include "store/RecordFields.h"
 
+#include "cipher/SecureZero.h"
 #include "cipher/Unit_Orvel_DESCrypt.h"
 #include "platform/AnsiCodePage.h"
 #include "store/Query.h"
@@ -13,12 +14,19 @@ enum Position { k编号, k分类, k网址, k标题, k帐号, k密码, k备注 };
 
 }  // namespace
 
+// The 8-bit copies of a secret are wiped before their memory goes back to the heap.
 QString encryptAccountText(const QString& plain) {
-    return QString::fromLatin1(DesEncryptToHex(platform::toAnsi(plain), AccountKey()));
+    std::string bytes = platform::toAnsi(plain);
+    const QString cipher = QString::fromLatin1(DesEncryptToHex(bytes, AccountKey()));
+    secureZero(bytes.data(), bytes.size());
+    return cipher;
 }
 
 QString decryptAccountText(const QString& cipher) {
-    return platform::fromAnsi(DesDecryptFromHex(cipher.toStdString(), AccountKey()));
+    std::string bytes = DesDecryptFromHex(cipher.toStdString(), AccountKey());
+    const QString plain = platform::fromAnsi(bytes);
+    secureZero(bytes.data(), bytes.size());
+    return plain;
 }
 
 RecordFields chosenRowFields(const Query& query) {
