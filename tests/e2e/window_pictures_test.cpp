@@ -2,6 +2,8 @@
 // screenshot directory, taken from the built program as the X server shows it.
 #include <gtest/gtest.h>
 
+#include "cipher/Unit_Orvel_DESCrypt.h"
+#include "platform/AnsiCodePage.h"
 #include "tests/e2e/EndToEnd.h"
 #include "tests/support/WaitUntil.h"
 
@@ -39,6 +41,38 @@ TEST_F(WindowPictures, OfTheLoginWindowAndOfEachPageOfTheMainWindow) {
     }
     EXPECT_NE(pages[0], pages[2]);
     EXPECT_EQ(pages[2].pixel(300, 500) & 0xffffff, kSkySurface);
+}
+
+// A record row as the program stores it: password and notes under the account key.
+QString recordInsert(const QString& category, const QString& title, const QString& account, const QString& password,
+                     const QString& notes, int uses) {
+    const auto cipher = [](const QString& plain) {
+        return QString::fromLatin1(DesEncryptToHex(platform::toAnsi(plain), "40618253"));
+    };
+    return QStringLiteral(
+               "insert into data (分类,网址,标题,帐号,密码,备注,统计) values "
+               "('%1','https://%2.example','%2','%3','%4','%5',%6);")
+        .arg(category, title, account, cipher(password), cipher(notes))
+        .arg(uses);
+}
+
+TEST_F(WindowPictures, OfTheAccountPageWithRecordsLoadedAndOneChosen) {
+    ProgramHome& programHome = install();
+    programHome.runSql(recordInsert(QStringLiteral("网站账号"), QStringLiteral("邮箱"), QStringLiteral("alice"),
+                                    QStringLiteral("s3cret!"), QStringLiteral("工作邮箱"), 9) +
+                       recordInsert(QStringLiteral("网站账号"), QStringLiteral("论坛"), QStringLiteral("bob"),
+                                    QStringLiteral("pa55"), QString(), 5) +
+                       recordInsert(QStringLiteral("银行卡片"), QStringLiteral("网上银行"), QStringLiteral("6222"),
+                                    QStringLiteral("864213"), QStringLiteral("U盾"), 2));
+    start();
+    waitForLoginWindow();
+    const XWindowId main = logIn();
+    const QImage loaded = desktop().grab(main);
+    // The first data row of the grid, below its header, right of the category list.
+    clickInWindow(main, {320, 160});
+    EXPECT_TRUE(waitUntil([&] { return desktop().grab(main) != loaded; })) << "the click did not fill the editor";
+    const QImage chosen = screenshot(main, QStringLiteral("main_window_4_account_chosen"));
+    EXPECT_EQ(chosen.size(), QSize(581, 595));
 }
 
 }  // namespace
