@@ -61,7 +61,10 @@ std::optional<TargetState> inspectTarget(const std::string& target) {
         if (errno == ENOENT) return state;
         return std::nullopt;
     }
-    if (!S_ISREG(state.status.st_mode) || ::access(target.c_str(), W_OK) != 0) return std::nullopt;
+    // Checked with the effective rights, as the write itself would be.
+    if (!S_ISREG(state.status.st_mode) || ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+        return std::nullopt;
+    }
     state.exists = true;
     return state;
 }

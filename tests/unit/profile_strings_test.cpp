@@ -12,6 +12,7 @@
 #include "platform/Error.h"
 #include "platform/ProfileStrings.h"
 #include "tests/support/FileBytes.h"
+#include "tests/support/ScopedPermissionChecks.h"
 
 namespace profile = tessavo::platform::profile;
 using tessavo::platform::toAnsi;
@@ -241,20 +242,17 @@ TEST_F(ProfileFile, PipeUnderTheNameIsNotWaitedFor) {
 
 // ---- failed writes ---------------------------------------------------------------------------
 
-bool runningAsRoot() { return ::geteuid() == 0; }
-
 struct UnwritableCase {
     const char* name;
     // Prepares the place inside the temporary directory and returns the settings file's path.
     QString (*prepare)(const QString& directory);
-    bool needsUser;  // permissions do not stop root
 };
 
 class ProfileUnwritable : public ::testing::TestWithParam<UnwritableCase> {};
 
 TEST_P(ProfileUnwritable, RaisesUnableToWriteWithTheFullPath) {
     const UnwritableCase& c = GetParam();
-    if (c.needsUser && runningAsRoot()) GTEST_SKIP() << "root may write anywhere";
+    const tessavo::test::ScopedPermissionChecks permissionsBind;  // also when the tests run as root
     QTemporaryDir dir;
     const QString file = c.prepare(dir.path());
     const std::string before = readBytes(file);
@@ -270,29 +268,26 @@ TEST_P(ProfileUnwritable, RaisesUnableToWriteWithTheFullPath) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ProfileUnwritable,
-    ::testing::Values(
-        UnwritableCase{"missingDirectory", [](const QString& d) { return d + "/missing/Config.ini"; }, false},
-        UnwritableCase{"procFileSystem", [](const QString&) { return QStringLiteral("/proc/Config.ini"); }, false},
-        UnwritableCase{"directoryUnderTheName",
-                       [](const QString& d) {
-                           QDir(d).mkdir("Config.ini");
-                           return d + "/Config.ini";
-                       },
-                       false},
-        UnwritableCase{"readOnlyFile",
-                       [](const QString& d) {
-                           const QString file = d + "/Config.ini";
-                           writeBytes(file, "[A]\r\nx=1\r\n");
-                           QFile::setPermissions(file, QFile::ReadOwner);
-                           return file;
-                       },
-                       true},
-        UnwritableCase{"readOnlyDirectory",
-                       [](const QString& d) {
-                           QFile::setPermissions(d, QFile::ReadOwner | QFile::ExeOwner);
-                           return d + "/Config.ini";
-                       },
-                       true}),
+    ::testing::Values(UnwritableCase{"missingDirectory", [](const QString& d) { return d + "/missing/Config.ini"; }},
+                      UnwritableCase{"procFileSystem",
+                                     [](const QString&) { return QStringLiteral("/proc/Config.ini"); }},
+                      UnwritableCase{"directoryUnderTheName",
+                                     [](const QString& d) {
+                                         QDir(d).mkdir("Config.ini");
+                                         return d + "/Config.ini";
+                                     }},
+                      UnwritableCase{"readOnlyFile",
+                                     [](const QString& d) {
+                                         const QString file = d + "/Config.ini";
+                                         writeBytes(file, "[A]\r\nx=1\r\n");
+                                         QFile::setPermissions(file, QFile::ReadOwner);
+                                         return file;
+                                     }},
+                      UnwritableCase{"readOnlyDirectory",
+                                     [](const QString& d) {
+                                         QFile::setPermissions(d, QFile::ReadOwner | QFile::ExeOwner);
+                                         return d + "/Config.ini";
+                                     }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct UnstorableCase {
