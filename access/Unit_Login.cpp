@@ -7,13 +7,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QStatusBar>
 
 #include "access/LoginState.h"
 #include "access/PasswordFilter.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
+#include "platform/Unit_Function.h"
 
 namespace tessavo {
 namespace {
@@ -72,7 +72,7 @@ void TForm2::buildWindow() {
     StatusBar1->addWidget(panel_, 1);
     Edit_LoginPass->setFocus();
 
-    if (const QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(this);
 }
 
 void TForm2::connectHandlers() {

@@ -14,7 +14,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QTableView>
@@ -30,6 +29,7 @@
 #include "platform/AppInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
+#include "platform/Unit_Function.h"
 #include "platform/Unit_Shortcuts.h"
 #include "store/Connection.h"
 #include "store/ConnectionString.h"
@@ -53,7 +53,7 @@ TForm1::TForm1(const QString& appDir, QWidget* parent) : QWidget(parent), appDir
     buildWindow();
     // Centred on the screen: without a window manager (or with one that cascades) nothing
     // else would place it there.
-    if (const QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(this);
     buildDataLayer();
     buildTimers();
     buildMenus();

@@ -1,5 +1,6 @@
 #include "platform/Unit_Function.h"
 
+#include <QScreen>
 #include <QWidget>
 #include <algorithm>
 #include <vector>
@@ -73,6 +74,12 @@ void HideTaskbarButton(QWidget* window) {
     const std::vector<Atom> atoms = netWmState(display, id);
     if (contains(atoms, skipTaskbar) && contains(atoms, skipPager)) return;
     addStates(display, id, skipTaskbar, skipPager, window->isVisible());
+}
+
+void CentreOnScreen(QWidget* window) {
+    if (const QScreen* screen = window->screen()) {
+        window->move(screen->availableGeometry().center() - window->rect().center());
+    }
 }
 
 bool IsTaskbarButtonHidden(QWidget* window) {

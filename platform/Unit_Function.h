@@ -8,6 +8,9 @@ namespace tessavo {
 // Does nothing where there is no X server.
 void HideTaskbarButton(QWidget* window);
 
+// Places a window in the middle of its screen's free area.
+void CentreOnScreen(QWidget* window);
+
 // Whether the window carries the skip-taskbar state (for checks by tests on X11).
 bool IsTaskbarButtonHidden(QWidget* window);
 
