@@ -12,19 +12,16 @@
 #include "access/LoginState.h"
 #include "access/PasswordFilter.h"
 #include "platform/Dialogs.h"
+#include "platform/FormParts.h"
 #include "platform/Guard.h"
 #include "platform/Unit_Function.h"
 
 namespace tessavo {
 namespace {
 
-constexpr int kLockoutCount = 3;
+using platform::named;
 
-template <class Widget>
-Widget* named(Widget* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
+constexpr int kLockoutCount = 3;
 
 }  // namespace
 
@@ -40,10 +37,7 @@ void TForm2::buildWindow() {
     // A fixed border without any title-bar button.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(260, 147);
-    QFont font;
-    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei")});
-    font.setPixelSize(13);
-    setFont(font);
+    setFont(platform::FormFont());
 
     GroupBox1 = named(new QGroupBox(this), "GroupBox1");
     GroupBox1->setGeometry(0, 0, 260, 124);

@@ -20,9 +20,12 @@
 #include "app/Unit1.h"
 #include "app/UpdatePage.h"
 #include "platform/AppInfo.h"
+#include "platform/FormParts.h"
 
 namespace tessavo {
 namespace {
+
+using platform::named;
 
 constexpr int kClientWidth = 581;
 constexpr int kClientHeight = 595;
@@ -31,12 +34,6 @@ constexpr int kPagesHeight = 481;
 constexpr int kStatusHeight = 23;
 constexpr int kPageWidth = 573;
 constexpr int kPageHeight = 451;
-
-template <class Widget>
-Widget* named(Widget* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 QPushButton* button(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
     auto* result = named(new QPushButton(text, parent), name);
@@ -87,10 +84,7 @@ void TForm1::buildWindow() {
     // A fixed single border without any title-bar button.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(kClientWidth, kClientHeight);
-    QFont font;
-    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei")});
-    font.setPixelSize(13);
-    setFont(font);
+    setFont(platform::FormFont());
     setWindowIcon(ProgramIcon());
 
     Image2 = named(new QLabel(this), "Image2");

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QFont>
+#include <QString>
+
+namespace tessavo::platform {
+
+// Gives a form's control the name by which handlers, tests and screen readers find it.
+template <class Widget>
+Widget* named(Widget* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+// The font of both windows: 宋体 at 13 pixels, with fall-backs that carry the same glyphs.
+inline QFont FormFont() {
+    QFont font;
+    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei")});
+    font.setPixelSize(13);
+    return font;
+}
+
+}  // namespace tessavo::platform
