@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -21,8 +20,8 @@
 #include <string>
 
 #include "access/Unit_Login.h"
-#include "app/Artwork.h"
 #include "app/Program.h"
+#include "app/Startup.h"
 #include "app/Unit1.h"
 #include "bench/RawDatabase.h"
 #include "platform/AppInfo.h"
@@ -66,20 +65,12 @@ std::string residentKilobytes() {
     return "0";
 }
 
-void applySkyTheme(QApplication& app) {
-    QFile sheet(QStringLiteral(":/sky.qss"));
-    if (sheet.open(QIODevice::ReadOnly)) app.setStyleSheet(QString::fromUtf8(sheet.readAll()));
-}
-
 int runProgram(int argc, char** argv, const QString& appDir, bool logIn) {
     platform::HardenProcess();
     const platform::SingleInstance instance(applicationTitle());
     if (!instance.acquired()) return 3;
     QApplication app(argc, argv);
-    app.setQuitOnLastWindowClosed(false);
-    applySkyTheme(app);
-    app.setApplicationName(applicationTitle());
-    app.setWindowIcon(ProgramIcon());
+    PrepareApplication(app);
     platform::installDialogs(std::make_unique<BoxesEndTheHelper>());
 
     Program program(appDir);

@@ -1,0 +1,11 @@
+#pragma once
+
+class QApplication;
+
+namespace tessavo {
+
+// The application-wide part of start-up: the theme "Sky", the title and the icon; the
+// application ends only when the main window closes, never because its last window hid.
+void PrepareApplication(QApplication& app);
+
+}  // namespace tessavo
