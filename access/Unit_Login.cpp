@@ -128,7 +128,7 @@ void TForm2::showEvent(QShowEvent* event) {
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
     if (watched != Edit_LoginPass) return QWidget::eventFilter(watched, event);
-    if (event->type() == QEvent::MouseButtonPress) {
+    if (platform::isLeftButton(*event, QEvent::MouseButtonPress)) {
         platform::runGuarded([this] { Edit_LoginPassClick(); });
         return false;
     }

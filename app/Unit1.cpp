@@ -28,6 +28,7 @@
 #include "cipher/Unit_Orvel_DESCrypt.h"
 #include "platform/AppInfo.h"
 #include "platform/Dialogs.h"
+#include "platform/FormParts.h"
 #include "platform/Guard.h"
 #include "platform/Unit_Function.h"
 #include "platform/Unit_Shortcuts.h"
@@ -183,8 +184,8 @@ void TForm1::connectHandlers() {
     bindGuardedCall(TrayIcon1, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger) TrayIcon1Click();
     });
-    // A selection change by mouse or keyboard.
-    bindGuardedCall(ListBox_Class, &QListWidget::currentRowChanged, this, [this] { ListBox_ClassClick(); });
+    // The user's choice by a left click or a key; never the focus or the right button.
+    bindGuarded(ListBox_Class, &CategoryList::chosen, this, &TForm1::ListBox_ClassClick);
     bindGuardedCall(ListBox_Class, &QListWidget::customContextMenuRequested, this,
                     [this](const QPoint& at) { PopupMenu2->popup(ListBox_Class->mapToGlobal(at)); });
     bindGuardedCall(DBGrid1, &QTableView::clicked, this, [this] { DBGrid1CellClick(); });
@@ -213,7 +214,7 @@ void TForm1::FormCreate() {
             }
             ADOConnection1->setConnectionString(store::connectionStringFor(appDir_));
             Timer_CheckLogin->start();
-            DBGrid1->viewport()->installEventFilter(this);
+            takeOverGridWheel();
         } catch (const std::exception&) {
             platform::inform(startupErrorMessage());
             // Not yet the application's main window: closing only disconnects and hides.
@@ -261,15 +262,29 @@ void TForm1::FormDestroy() { ReleaseAutoFillHotkeys(); }
 
 // ---- events that are not signals --------------------------------------------------------
 
+// The wheel is the same over every part of the grid: its rows, its scroll bars, its headers.
+void TForm1::takeOverGridWheel() {
+    DBGrid1->installEventFilter(this);
+    for (QWidget* part : DBGrid1->findChildren<QWidget*>()) part->installEventFilter(this);
+}
+
+bool TForm1::isPartOfGrid(const QObject* object) const {
+    return object == DBGrid1 || (object->isWidgetType() && DBGrid1->isAncestorOf(static_cast<const QWidget*>(object)));
+}
+
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == DBGrid1->viewport() && event->type() == QEvent::Wheel) {
-        const int delta = static_cast<QWheelEvent*>(event)->angleDelta().y();
-        platform::runGuarded([this, delta] { DBGrid1MouseWheel(delta); });
+    if (event->type() == QEvent::Wheel && isPartOfGrid(watched)) {
+        const QPoint turn = static_cast<QWheelEvent*>(event)->angleDelta();
+        // A sideways turn (tilted wheel, touchpad) moves no row.
+        const bool sideways = turn.y() == 0 && turn.x() != 0;
+        if (!sideways) platform::runGuarded([this, turn] { DBGrid1MouseWheel(turn.y()); });
         return true;  // the grid's own scrolling never runs
     }
     if (watched == searchkeyword) {
-        if (event->type() == QEvent::MouseButtonPress) platform::runGuarded([this] { searchkeywordClick(); });
-        if (event->type() == QEvent::MouseButtonDblClick) platform::runGuarded([this] { searchkeywordDblClick(); });
+        if (platform::isLeftButton(*event, QEvent::MouseButtonPress))
+            platform::runGuarded([this] { searchkeywordClick(); });
+        if (platform::isLeftButton(*event, QEvent::MouseButtonDblClick))
+            platform::runGuarded([this] { searchkeywordDblClick(); });
     }
     if (filterPasswordEntry(watched, event)) return true;
     return QWidget::eventFilter(watched, event);

@@ -4,6 +4,8 @@
 #include <QWidget>
 #include <memory>
 
+#include "app/CategoryList.h"
+
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -11,7 +13,6 @@ class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
@@ -83,7 +84,7 @@ public:
 
     // account page: categories and grid
     QGroupBox* GroupBox9 = nullptr;
-    QListWidget* ListBox_Class = nullptr;
+    CategoryList* ListBox_Class = nullptr;
     QFrame* Splitter1 = nullptr;
     QTableView* DBGrid1 = nullptr;
     QLineEdit* Edit_MoveBy = nullptr;
@@ -272,6 +273,8 @@ private:
     void connectHandlers();
     void copyFieldToClipboard(QLineEdit* field, bool secret);
     bool filterPasswordEntry(QObject* entry, QEvent* event);
+    void takeOverGridWheel();
+    bool isPartOfGrid(const QObject* object) const;
 
     QString appDir_;
     TForm2* loginWindow_ = nullptr;

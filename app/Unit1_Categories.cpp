@@ -37,11 +37,7 @@ QString askCategoryName(const QString& defaultName, const store::CategoryNames& 
 }  // namespace
 
 void TForm1::Button_GeiClassClick() {
-    {
-        // Emptying the list is not a choice of the user: no category selection runs.
-        const QSignalBlocker quiet(ListBox_Class);
-        ListBox_Class->clear();
-    }
+    ListBox_Class->clear();  // the program's own change: no category is chosen
     Edit_FenLei->clear();
     platform::trigger(Button_Refresh);
     // The refresh has just opened the listing by use: opening it once more would fetch the same

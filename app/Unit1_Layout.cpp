@@ -17,6 +17,7 @@
 #include <QTableView>
 
 #include "app/Artwork.h"
+#include "app/CategoryList.h"
 #include "app/Unit1.h"
 #include "app/UpdatePage.h"
 #include "platform/AppInfo.h"
@@ -154,7 +155,7 @@ void TForm1::buildSearchBar() {
 
 void TForm1::buildGridArea() {
     GroupBox9 = group(TabSheet1, "GroupBox9", {}, {0, 43, kPageWidth, 262});
-    ListBox_Class = named(new QListWidget(GroupBox9), "ListBox_Class");
+    ListBox_Class = named(new CategoryList(GroupBox9), "ListBox_Class");
     ListBox_Class->setGeometry(2, 2, 127, 258);
     ListBox_Class->setContextMenuPolicy(Qt::CustomContextMenu);
     // The splitter shares the grid's area and does nothing.

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QEvent>
 #include <QFont>
+#include <QMouseEvent>
 #include <QString>
 
 namespace tessavo::platform {
@@ -18,6 +20,11 @@ inline QFont FormFont() {
     font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei")});
     font.setPixelSize(13);
     return font;
+}
+
+// A control's click is the left button's: the right one opens menus, the middle one pastes.
+inline bool isLeftButton(const QEvent& event, QEvent::Type type) {
+    return event.type() == type && static_cast<const QMouseEvent&>(event).button() == Qt::LeftButton;
 }
 
 }  // namespace tessavo::platform

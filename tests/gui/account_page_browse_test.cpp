@@ -2,6 +2,7 @@
 // the wheel, the cell click with its use counter, the password mask and the web address.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 #include <QScrollBar>
 #include <QTableView>
 #include <QTest>
+#include <functional>
 
 #include "app/Unit1.h"
 #include "platform/Guard.h"
@@ -125,6 +127,69 @@ TEST_F(Browsing, ACategoryWithoutRecordsSaysSoAndListsAllRecords) {
     EXPECT_EQ(shownColumns(), (std::vector<int>{0, 3, 4}));
 }
 
+// ---- the category list answers the user's own choice
+
+TEST_F(Browsing, AnotherButtonOnACategoryChoosesNothingAndSelectsNothing) {
+    clickCategory(QStringLiteral("常用邮箱"));
+    const int chosenRow = main().ListBox_Class->currentRow();
+    QListWidget* list = main().ListBox_Class;
+    QListWidgetItem* other = list->findItems(QStringLiteral("游戏账号"), Qt::MatchExactly).front();
+    for (const Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
+        QTest::mouseClick(list->viewport(), button, {}, list->visualItemRect(other).center());
+        QTest::mouseDClick(list->viewport(), button, {}, list->visualItemRect(other).center());
+        EXPECT_EQ(gridColumn(kTitle), (QStringList{QStringLiteral("Gmail"), QStringLiteral("O'Brien Mail")})) << button;
+        EXPECT_EQ(main().Edit_FenLei->currentText(), QStringLiteral("常用邮箱"));
+        EXPECT_EQ(list->currentRow(), chosenRow);
+    }
+    // The list's menu acts on the category chosen before.
+    dialogs->queueCancel();
+    platform::trigger(main().N4);
+    ASSERT_EQ(dialogs->queries.size(), 1u);
+    EXPECT_EQ(dialogs->queries[0].defaultText, QStringLiteral("常用邮箱"));
+    EXPECT_EQ(dialogs->takeTexts(), std::vector<QString>{QStringLiteral("该分类已经存在.")});
+}
+
+TEST_F(Browsing, TheListGettingTheFocusChoosesNothing) {
+    QListWidget* list = main().ListBox_Class;
+    for (const Qt::FocusReason reason : {Qt::TabFocusReason, Qt::ActiveWindowFocusReason, Qt::OtherFocusReason}) {
+        QFocusEvent in(QEvent::FocusIn, reason);
+        QApplication::sendEvent(list, &in);
+        QFocusEvent out(QEvent::FocusOut, reason);
+        QApplication::sendEvent(list, &out);
+        EXPECT_EQ(gridColumn(kTitle), kTitlesByUse) << reason;
+        EXPECT_EQ(main().panelText(0), QStringLiteral("共5条信息"));
+        EXPECT_TRUE(main().Edit_FenLei->currentText().isEmpty());
+    }
+    EXPECT_TRUE(dialogs->take().empty());
+}
+
+TEST_F(Browsing, AKeyThatMovesTheSelectionChoosesTheCategory) {
+    clickCategory(QStringLiteral("常用邮箱"));
+    QTest::keyClick(main().ListBox_Class, Qt::Key_Down);
+    EXPECT_EQ(gridColumn(kTitle), QStringList{QStringLiteral("Steam")});
+    EXPECT_EQ(main().Edit_FenLei->currentText(), QStringLiteral("游戏账号"));
+    QTest::keyClick(main().ListBox_Class, Qt::Key_Up);
+    EXPECT_EQ(main().Edit_FenLei->currentText(), QStringLiteral("常用邮箱"));
+    EXPECT_EQ(gridRows(), 2);
+}
+
+TEST_F(Browsing, ALeftClickOnTheChosenCategoryListsItAgain) {
+    clickCategory(QStringLiteral("常用邮箱"));
+    QTest::mouseClick(main().Button_Refresh, Qt::LeftButton);
+    ASSERT_EQ(gridRows(), 5);
+    clickCategory(QStringLiteral("常用邮箱"));
+    EXPECT_EQ(gridColumn(kTitle), (QStringList{QStringLiteral("Gmail"), QStringLiteral("O'Brien Mail")}));
+}
+
+TEST_F(Browsing, ADoubleClickOnACategoryChoosesItOnce) {
+    test::runStatement(connection(), QStringLiteral("delete from data where 分类='游戏账号'"));
+    QListWidget* list = main().ListBox_Class;
+    QListWidgetItem* empty = list->findItems(QStringLiteral("游戏账号"), Qt::MatchExactly).front();
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(empty).center());
+    EXPECT_EQ(dialogs->takeTexts(), std::vector<QString>{QStringLiteral("对不起该分类下还没有信息")});
+    EXPECT_EQ(main().Edit_FenLei->currentText(), QStringLiteral("游戏账号"));
+}
+
 struct SearchCase {
     const char* column;
     QString (*keyword)();  // made when the test runs, after the main window set AccountKey
@@ -198,6 +263,21 @@ TEST_F(Browsing, EveryClickOrDoubleClickEmptiesTheKeywordBox) {
     main().searchkeyword->setText(QStringLiteral("typed"));
     QTest::mouseClick(main().searchkeyword, Qt::LeftButton);
     EXPECT_TRUE(main().searchkeyword->text().isEmpty());
+}
+
+TEST_F(Browsing, OnlyTheLeftButtonEmptiesTheKeywordBox) {
+    using Gesture = void (*)(QWidget*, Qt::MouseButton);
+    const Gesture click = [](QWidget* box, Qt::MouseButton button) { QTest::mouseClick(box, button); };
+    const Gesture doubleClick = [](QWidget* box, Qt::MouseButton button) { QTest::mouseDClick(box, button); };
+    const std::pair<Qt::MouseButton, Gesture> gestures[] = {{Qt::RightButton, click},
+                                                            {Qt::RightButton, doubleClick},
+                                                            {Qt::MiddleButton, click},
+                                                            {Qt::MiddleButton, doubleClick}};
+    for (const auto& [button, gesture] : gestures) {
+        main().searchkeyword->setText(QStringLiteral("typed"));
+        gesture(main().searchkeyword, button);
+        EXPECT_EQ(main().searchkeyword->text(), QStringLiteral("typed")) << button;
+    }
 }
 
 TEST_F(Browsing, TheNavigationButtonsMoveTheCurrentRowAndShowItsNumber) {
@@ -353,5 +433,48 @@ TEST_F(Wheel, EachEventMovesOneRowWhateverItsDeltaAndTheGridNeverScrollsByItself
     EXPECT_EQ(main().panelText(1), QStringLiteral("7"));
     EXPECT_TRUE(main().Edit_BiaoTi->text().isEmpty());
 }
+
+struct GridPart {
+    const char* name;
+    std::function<QWidget*(QTableView*)> of;
+};
+
+void PrintTo(const GridPart& part, std::ostream* out) { *out << part.name; }
+
+class WheelOverEveryPart : public Wheel, public testing::WithParamInterface<GridPart> {};
+
+TEST_P(WheelOverEveryPart, TurnsMoveOneRowAndSidewaysTurnsNothingWhileTheGridStaysPut) {
+    QTableView* grid = main().DBGrid1;
+    QWidget* part = GetParam().of(grid);
+    ASSERT_NE(part, nullptr);
+    main().ADOQuery1->setRecNo(5);
+    struct Turn {
+        QPoint angleDelta;
+        int row;
+    };
+    const Turn turns[] = {{{0, -120}, 6}, {{0, 120}, 5},   {{-120, 0}, 5}, {{120, 0}, 5},
+                          {{0, -15}, 6},  {{30, -120}, 7}, {{-30, 120}, 6}};
+    for (const Turn& turn : turns) {
+        SCOPED_TRACE(testing::Message() << turn.angleDelta.x() << "," << turn.angleDelta.y());
+        turnWheelOver(part, turn.angleDelta);
+        EXPECT_EQ(main().ADOQuery1->recNo(), turn.row);
+        EXPECT_EQ(gridCurrentRow(), turn.row - 1);
+        EXPECT_EQ(grid->verticalScrollBar()->value(), 0);
+        EXPECT_EQ(grid->horizontalScrollBar()->value(), 0);
+    }
+    EXPECT_TRUE(dialogs->take().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Grid, WheelOverEveryPart,
+    testing::Values(
+        GridPart{"rows", [](QTableView* grid) -> QWidget* { return grid->viewport(); }},
+        GridPart{"verticalScrollBar", [](QTableView* grid) -> QWidget* { return grid->verticalScrollBar(); }},
+        GridPart{"horizontalScrollBar", [](QTableView* grid) -> QWidget* { return grid->horizontalScrollBar(); }},
+        GridPart{"columnHeader", [](QTableView* grid) -> QWidget* { return grid->horizontalHeader(); }},
+        GridPart{"columnHeaderArea", [](QTableView* grid) -> QWidget* { return grid->horizontalHeader()->viewport(); }},
+        GridPart{"rowHeaderArea", [](QTableView* grid) -> QWidget* { return grid->verticalHeader()->viewport(); }},
+        GridPart{"frame", [](QTableView* grid) -> QWidget* { return grid; }}),
+    [](const testing::TestParamInfo<GridPart>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -82,6 +82,14 @@ TEST_F(LoginWindow, AClickIntoTheEntryClearsIt) {
     EXPECT_TRUE(login().Edit_LoginPass->text().isEmpty());
 }
 
+TEST_F(LoginWindow, OnlyTheLeftButtonsClickClearsTheEntry) {
+    typeInto(login().Edit_LoginPass, QStringLiteral("secret"));
+    for (const Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
+        QTest::mouseClick(login().Edit_LoginPass, button);
+        EXPECT_EQ(login().Edit_LoginPass->text(), QStringLiteral("secret")) << button;
+    }
+}
+
 TEST_F(LoginWindow, EnterLogsInOnlyAfterTheEntryHasChanged) {
     QTest::keyClick(login().Edit_LoginPass, Qt::Key_Return);
     EXPECT_TRUE(dialogs->take().empty());  // nothing is the default button yet

@@ -61,12 +61,13 @@ void AccountPage::clickCategory(const QString& name) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found.front()).center());
 }
 
-void AccountPage::turnWheel(int delta) {
-    QWidget* viewport = main().DBGrid1->viewport();
-    const QPointF at = viewport->rect().center();
-    QWheelEvent event(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
-                      Qt::NoScrollPhase, false);
-    QApplication::sendEvent(viewport, &event);
+void AccountPage::turnWheel(int delta) { turnWheelOver(main().DBGrid1->viewport(), QPoint(0, delta)); }
+
+void AccountPage::turnWheelOver(QWidget* part, QPoint angleDelta) {
+    const QPointF at = part->rect().center();
+    QWheelEvent event(at, part->mapToGlobal(at), QPoint(), angleDelta, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                      false);
+    QApplication::sendEvent(part, &event);
 }
 
 }  // namespace tessavo::test

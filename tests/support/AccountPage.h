@@ -1,11 +1,14 @@
 #pragma once
 
+#include <QPoint>
 #include <QString>
 #include <QStringList>
 #include <vector>
 
 #include "tests/support/AccountRecords.h"
 #include "tests/support/ProgramFixture.h"
+
+class QWidget;
 
 namespace tessavo::store {
 class Connection;
@@ -38,6 +41,9 @@ protected:
     void clickCategory(const QString& name);
     // One wheel event on the grid with this vertical angle delta.
     void turnWheel(int delta);
+    // One wheel event with these angle deltas (x sideways, y vertical) over one part of the
+    // grid: its rows, a scroll bar, a header.
+    void turnWheelOver(QWidget* part, QPoint angleDelta);
 
     std::vector<qint64> numbers;
 };
