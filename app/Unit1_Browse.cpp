@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTableView>
 
+#include "app/NotesEditor.h"
 #include "app/Unit1.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
@@ -117,7 +118,7 @@ void TForm1::DBGrid1CellClick() {
     Edit_ZhangHao->setText(row.帐号);
     Edit_MiMa->setText(row.密码);
     Edit_MiMa_Temp->setText(row.密码);
-    Memo_BeiZhu->setPlainText(row.备注);
+    ShowNotes(*Memo_BeiZhu, row.备注);
     showCurrentRowNumber(*this);
     if (!Edit_BianHao->text().isEmpty())
         store::executeChange(*ADOQuery2, {store::sql::raiseUseCount(Edit_BianHao->text())});

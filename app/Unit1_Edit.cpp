@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "app/NotesEditor.h"
 #include "app/Unit1.h"
 #include "platform/Dialogs.h"
 #include "platform/Error.h"
@@ -25,7 +26,7 @@ store::RecordFields editorFields(const TForm1& form) {
     fields.标题 = form.Edit_BiaoTi->text();
     fields.帐号 = form.Edit_ZhangHao->text();
     fields.密码 = form.Edit_MiMa->text();
-    fields.备注 = store::notesWithWindowsLineBreaks(form.Memo_BeiZhu->toPlainText());
+    fields.备注 = NotesOf(*form.Memo_BeiZhu);
     return fields;
 }
 

@@ -15,6 +15,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <limits>
 
 #include "app/Artwork.h"
 #include "app/CategoryList.h"
@@ -50,9 +51,13 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, const QPoi
     return result;
 }
 
-QLineEdit* edit(QWidget* parent, const char* name, const QRect& geometry) {
-    auto* result = named(new QLineEdit(parent), name);
+// The file sets no length to any field: an entry takes and gives back texts of any length,
+// not only Qt's default of 32 767 characters.
+template <class Entry = QLineEdit>
+Entry* edit(QWidget* parent, const char* name, const QRect& geometry) {
+    auto* result = named(new Entry(parent), name);
     result->setGeometry(geometry);
+    result->setMaxLength(std::numeric_limits<int>::max());
     return result;
 }
 

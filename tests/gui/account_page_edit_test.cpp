@@ -318,4 +318,99 @@ TEST_F(Editing, TheResetEmptiesTheFieldsButKeepsTheCopiedPasswordAndTheCategory)
     EXPECT_EQ(main().Edit_MiMa->echoMode(), QLineEdit::Normal);  // the mask stays as it was
 }
 
+// ---- texts written back as they were
+
+// Longer than Qt's default limit of an entry, 32 767 characters.
+QString beyondEntryLimit(const QString& piece) {
+    QString text;
+    while (text.size() < 40000) text += piece;
+    return text;
+}
+
+class LongFieldTexts : public test::AccountPage {};
+
+TEST_F(LongFieldTexts, AreWrittenBackWholeByModify) {
+    const test::PlainRecord record{QStringLiteral("常用分类"),
+                                   beyondEntryLimit(QStringLiteral("标题ab")),
+                                   beyondEntryLimit(QStringLiteral("账号c")),
+                                   beyondEntryLimit(QStringLiteral("密码d")),
+                                   QStringLiteral("notes"),
+                                   beyondEntryLimit(QStringLiteral("http://x/"))};
+    logInWith({record});
+    const test::StoredRow before = test::storedRow(connection(), numbers[0]);
+    clickRow(0);
+    ASSERT_EQ(main().Edit_BiaoTi->text().size(), record.标题.size());
+    QTest::mouseClick(main().Button2, Qt::LeftButton);
+    EXPECT_EQ(dialogs->takeTexts(), std::vector<QString>{QStringLiteral("修改成功.")});
+    const test::StoredRow after = test::storedRow(connection(), numbers[0]);
+    EXPECT_EQ(after.标题, record.标题);
+    EXPECT_EQ(after.帐号, record.帐号);
+    EXPECT_EQ(after.网址, record.网址);
+    EXPECT_EQ(after.密码, before.密码);
+    EXPECT_EQ(store::decryptAccountText(after.密码), record.密码);
+}
+
+struct NotesCase {
+    const char* name;
+    QString notes;
+};
+
+void PrintTo(const NotesCase& c, std::ostream* out) { *out << c.name; }
+
+class NotesKept : public test::AccountPage, public testing::WithParamInterface<NotesCase> {
+protected:
+    void SetUp() override {
+        AccountPage::SetUp();
+        logInWith({{QStringLiteral("常用分类"),
+                    QStringLiteral("title"),
+                    QStringLiteral("account"),
+                    QStringLiteral("password"),
+                    GetParam().notes,
+                    {}}});
+        clickRow(0);
+    }
+
+    test::StoredRow stored() { return test::storedRow(connection(), numbers[0]); }
+
+    void modify() {
+        QTest::mouseClick(main().Button2, Qt::LeftButton);
+        ASSERT_EQ(dialogs->takeTexts(), std::vector<QString>{QStringLiteral("修改成功.")});
+    }
+
+    // Types at the end of the note, as the user would.
+    void typeAtTheEnd(const QString& text) {
+        QPlainTextEdit* memo = main().Memo_BeiZhu;
+        memo->moveCursor(QTextCursor::End);
+        QTest::keyClicks(memo, text);
+    }
+};
+
+TEST_P(NotesKept, AnUntouchedNoteIsWrittenBackByteForByte) {
+    const QString cipherBefore = stored().备注;
+    ASSERT_EQ(store::decryptAccountText(cipherBefore), GetParam().notes);
+    main().Edit_BiaoTi->setText(QStringLiteral("another title"));
+    modify();
+    EXPECT_EQ(stored().备注, cipherBefore);
+    EXPECT_EQ(store::decryptAccountText(stored().备注), GetParam().notes);
+}
+
+TEST_P(NotesKept, AnEditedNoteKeepsWhatTheUserLeftAlone) {
+    typeAtTheEnd(QStringLiteral("+x"));
+    QTest::keyClick(main().Memo_BeiZhu, Qt::Key_Return);
+    QTest::keyClicks(main().Memo_BeiZhu, QStringLiteral("new"));
+    modify();
+    EXPECT_EQ(store::decryptAccountText(stored().备注), GetParam().notes + QStringLiteral("+x\r\nnew"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, NotesKept,
+    testing::Values(NotesCase{"noBreakSpaceAndEveryLineBreak", QStringLiteral("a\u00A0b\rc\nd")},
+                    NotesCase{"windowsLines", QStringLiteral("one\r\ntwo\r\n\r\nthree")},
+                    NotesCase{"unixLinesEndingInABreak", QStringLiteral("one\ntwo\n")},
+                    NotesCase{"carriageReturnsOnly", QStringLiteral("\r\rone\r")},
+                    NotesCase{"mixedPairs", QStringLiteral("\n\r\r\n\n\r")},
+                    NotesCase{"unicodeSeparators", QStringLiteral("para\u2029graph\u2028line\u3000全角\u00A0")},
+                    NotesCase{"tabsAndBlanks", QStringLiteral("\t a  \t\n  ")}, NotesCase{"empty", QString()}),
+    [](const testing::TestParamInfo<NotesCase>& info) { return std::string(info.param.name); });
+
 }  // namespace

@@ -135,6 +135,15 @@ TEST_F(MainWindowLayout, EveryControlHasItsNameTextSizeAndVisibility) {
     }
 }
 
+TEST_F(MainWindowLayout, TheEditorsEntriesTakeTextsOfAnyLength) {
+    const QString longer(100000, u'x');
+    for (QLineEdit* entry : {main().Edit_BiaoTi, main().Edit_WangZhi, main().Edit_ZhangHao, main().Edit_MiMa,
+                             main().Edit_MiMa_Temp, main().Edit_BianHao}) {
+        entry->setText(longer);
+        EXPECT_EQ(entry->text().size(), longer.size()) << entry->objectName().toStdString();
+    }
+}
+
 TEST_F(MainWindowLayout, WindowPagesAndStatusBar) {
     TForm1& form = main();
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Tessavo个人版 - 账号密码管理 1.85.20171230"));
