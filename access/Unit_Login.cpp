@@ -10,6 +10,7 @@
 #include <QStatusBar>
 
 #include "access/LoginState.h"
+#include "access/PasswordEntry.h"
 #include "access/PasswordFilter.h"
 #include "platform/Dialogs.h"
 #include "platform/FormParts.h"
@@ -43,7 +44,7 @@ void TForm2::buildWindow() {
     GroupBox1->setGeometry(0, 0, 260, 124);
     Label1 = named(new QLabel(QStringLiteral("请输入管理密码：(默认密码vorel)"), GroupBox1), "Label1");
     Label1->move(16, 24);
-    Edit_LoginPass = named(new QLineEdit(GroupBox1), "Edit_LoginPass");
+    Edit_LoginPass = named(new PasswordEntry(GroupBox1), "Edit_LoginPass");
     Edit_LoginPass->setGeometry(17, 47, 220, 25);
     Edit_LoginPass->setEchoMode(QLineEdit::Password);
     Label1->setBuddy(Edit_LoginPass);

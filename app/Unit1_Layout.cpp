@@ -17,6 +17,7 @@
 #include <QTableView>
 #include <limits>
 
+#include "access/PasswordEntry.h"
 #include "app/Artwork.h"
 #include "app/CategoryList.h"
 #include "app/Unit1.h"
@@ -245,9 +246,9 @@ void TForm1::buildPasswordGroup() {
     GroupBox3 = group(TabSheet2, "GroupBox3", QStringLiteral("设置密码"), {0, 0, kPageWidth, 175});
     Edit_OldPass = edit(GroupBox3, "Edit_OldPass", {78, 35, 121, 21});
     Label13 = caption(GroupBox3, "Label13", QStringLiteral("原始密码"), {20, 39}, Edit_OldPass);
-    Edit_Pass_A = edit(GroupBox3, "Edit_Pass_A", {78, 67, 121, 21});
+    Edit_Pass_A = edit<PasswordEntry>(GroupBox3, "Edit_Pass_A", {78, 67, 121, 21});
     Label8 = caption(GroupBox3, "Label8", QStringLiteral("请输入密码"), {8, 71}, Edit_Pass_A);
-    Edit_Pass_B = edit(GroupBox3, "Edit_Pass_B", {78, 99, 121, 21});
+    Edit_Pass_B = edit<PasswordEntry>(GroupBox3, "Edit_Pass_B", {78, 94, 121, 21});
     Label9 = caption(GroupBox3, "Label9", QStringLiteral("确认密码"), {20, 103}, Edit_Pass_B);
     Button7 = button(GroupBox3, "Button7", QStringLiteral("确定"), {240, 35, 75, 25});
     Button_PassCleal = button(GroupBox3, "Button_PassCleal", QStringLiteral("重置"), {242, 67, 75, 25});

@@ -135,6 +135,23 @@ TEST_F(MainWindowLayout, EveryControlHasItsNameTextSizeAndVisibility) {
     }
 }
 
+TEST_F(MainWindowLayout, ThePasswordGroupsControlsStandAtTheirPlaces) {
+    struct Place {
+        const char* name;
+        QRect geometry;
+    };
+    const Place places[] = {
+        {"Edit_OldPass", {78, 35, 121, 21}},     {"Edit_Pass_A", {78, 67, 121, 21}},
+        {"Edit_Pass_B", {78, 94, 121, 21}},      {"Button7", {240, 35, 75, 25}},
+        {"Button_PassCleal", {242, 67, 75, 25}}, {"Button5", {240, 98, 75, 25}},
+    };
+    for (const Place& place : places) {
+        const auto* widget = main().GroupBox3->findChild<QWidget*>(QString::fromLatin1(place.name));
+        ASSERT_NE(widget, nullptr) << place.name;
+        EXPECT_EQ(widget->geometry(), place.geometry) << place.name;
+    }
+}
+
 TEST_F(MainWindowLayout, TheEditorsEntriesTakeTextsOfAnyLength) {
     const QString longer(100000, u'x');
     for (QLineEdit* entry : {main().Edit_BiaoTi, main().Edit_WangZhi, main().Edit_ZhangHao, main().Edit_MiMa,
