@@ -5,6 +5,7 @@
 
 #include "app/Artwork.h"
 #include "platform/AppInfo.h"
+#include "platform/QtTexts.h"
 
 // The theme's style sheet lives in the static app library: without this its resource object
 // is left out of the link and the theme silently missing. The macro must stand outside any
@@ -27,6 +28,7 @@ void PrepareApplication(QApplication& app) {
     applySkyTheme(app);
     app.setApplicationName(applicationTitle());
     app.setWindowIcon(ProgramIcon());
+    platform::InstallQtChineseTexts(app);
 }
 
 }  // namespace tessavo

@@ -17,7 +17,8 @@ void report(const std::exception_ptr& error) {
     } catch (const std::exception& e) {
         showError(QString::fromUtf8(e.what()));
     } catch (...) {
-        showError(QStringLiteral("Unknown error"));
+        // Not a standard error: there is no text of its own to show.
+        showError(QStringLiteral("程序发生未知错误."));
     }
 }
 

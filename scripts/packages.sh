@@ -1,8 +1,9 @@
 # Shared by scripts/run and scripts/test: installs the Debian packages that are missing.
 
-# What building the program needs.
+# What building and running the program needs; Qt's Chinese catalogue gives Qt's own buttons
+# and menus the program's language.
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libsqlcipher-dev
-                libx11-dev libxtst-dev libgl-dev)
+                libx11-dev libxtst-dev libgl-dev qt6-translations-l10n)
 # What the test tiers need besides: GoogleTest, the sqlcipher shell, an X server and its helpers,
 # a tray host, a Chinese font for readable screenshots, clang for the fuzz targets.
 TEST_PACKAGES=(libgtest-dev libgmock-dev sqlcipher xvfb xauth xdotool xclip x11-utils x11-xkb-utils

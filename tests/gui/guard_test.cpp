@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QPushButton>
+#include <functional>
 
 #include "platform/Error.h"
 #include "platform/Guard.h"
@@ -16,6 +17,24 @@ TEST(HandlerGuard, ShowsAnEscapingErrorInTheStandardErrorBox) {
     EXPECT_EQ(boxes[0].title, QStringLiteral("Tessavo个人版"));
     EXPECT_EQ(boxes[0].text, QStringLiteral("数据库已锁定"));
     EXPECT_EQ(boxes[0].icon, platform::Dialogs::Icon::Error);
+}
+
+TEST(HandlerGuard, AnErrorWithoutATextOfItsOwnIsShownInChinese) {
+    struct NotStandard {};
+    const std::function<void()> throwers[] = {
+        [] { throw 42; },
+        [] { throw "raw text"; },
+        [] { throw NotStandard{}; },
+    };
+    for (const auto& thrower : throwers) {
+        test::ScopedScriptedDialogs dialogs;
+        EXPECT_FALSE(platform::runGuarded(thrower));
+        const auto boxes = dialogs->take();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].title, QStringLiteral("Tessavo个人版"));
+        EXPECT_EQ(boxes[0].text, QStringLiteral("程序发生未知错误."));
+        EXPECT_EQ(boxes[0].icon, platform::Dialogs::Icon::Error);
+    }
 }
 
 TEST(HandlerGuard, ATriggeredHandlersErrorEndsTheCallerOnce) {
