@@ -146,16 +146,16 @@ QString AutoFillDesktop::clipboardText(const char* selection) {
     return xclip.exitCode() == 0 ? QString::fromUtf8(xclip.readAllStandardOutput()) : QString();
 }
 
-void AutoFillDesktop::copyElsewhere(const QString& text) {
+void AutoFillDesktop::copyElsewhere(const QString& text, const char* selection) {
     QProcess xclip;
     xclip.setProcessEnvironment(environmentFor(xvfb().display()));
     // xclip reads the text, then leaves a process of its own behind to hand it out.
     xclip.start(QStringLiteral("xclip"),
-                {QStringLiteral("-i"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+                {QStringLiteral("-i"), QStringLiteral("-selection"), QString::fromLatin1(selection)});
     xclip.write(text.toUtf8());
     xclip.closeWriteChannel();
     if (!xclip.waitForFinished(int(kPatience.count()))) fail("xclip -i did not end");
-    if (!waitUntil([&] { return clipboardText() == text; })) fail("the other program's copy did not arrive");
+    if (!waitUntil([&] { return clipboardText(selection) == text; })) fail("the other program's copy did not arrive");
 }
 
 bool AutoFillDesktop::capsLockOn() {

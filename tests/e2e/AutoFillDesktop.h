@@ -75,8 +75,8 @@ protected:
     // The CLIPBOARD (or another selection) as another program (xclip) reads it; empty when no
     // one holds it.
     QString clipboardText(const char* selection = "clipboard");
-    // Another program (xclip) copies this text.
-    void copyElsewhere(const QString& text);
+    // Another program (xclip) copies this text into the CLIPBOARD (or another selection).
+    void copyElsewhere(const QString& text, const char* selection = "clipboard");
     bool capsLockOn();
     // Keys held down stay single presses (no autorepeat), so a held hotkey fires once.
     void switchOffAutoRepeat();
