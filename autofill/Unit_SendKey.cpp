@@ -25,18 +25,23 @@ const char* const kNoCloseMessage = "No Close";
 
 struct KeyName {
     std::string_view name;
-    std::uint8_t vk;
+    std::uint16_t code;  // a key code: the virtual key, and in the high byte its modifiers
 };
+
+// Ctrl+Pause: the key combination that is Break on a PC keyboard.
+constexpr std::uint16_t kBreakCode = 0x0200 | 0x13;
 
 // Named keys of the key language, in ascending byte order of the names for the halving search.
 constexpr std::array<KeyName, 41> KeyNameTable = {{
-    {"BACKSPACE", 0x08}, {"BKSP", 0x08},   {"BREAK", 0x03},      {"BS", 0x08},      {"CAPSLOCK", 0x14}, {"CLEAR", 0x0C},
-    {"DEL", 0x2E},       {"DELETE", 0x2E}, {"DOWN", 0x28},       {"END", 0x23},     {"ENTER", 0x0D},    {"ESC", 0x1B},
-    {"ESCAPE", 0x1B},    {"F1", 0x70},     {"F10", 0x79},        {"F11", 0x7A},     {"F12", 0x7B},      {"F13", 0x7C},
-    {"F14", 0x7D},       {"F15", 0x7E},    {"F16", 0x7F},        {"F2", 0x71},      {"F3", 0x72},       {"F4", 0x73},
-    {"F5", 0x74},        {"F6", 0x75},     {"F7", 0x76},         {"F8", 0x77},      {"F9", 0x78},       {"HELP", 0x2F},
-    {"HOME", 0x24},      {"INS", 0x2D},    {"LEFT", 0x25},       {"NUMLOCK", 0x90}, {"PGDN", 0x22},     {"PGUP", 0x21},
-    {"PRTSC", 0x2A},     {"RIGHT", 0x27},  {"SCROLLLOCK", 0x91}, {"TAB", 0x09},     {"UP", 0x26},
+    {"BACKSPACE", 0x08}, {"BKSP", 0x08},  {"BREAK", kBreakCode}, {"BS", 0x08},         {"CAPSLOCK", 0x14},
+    {"CLEAR", 0x0C},     {"DEL", 0x2E},   {"DELETE", 0x2E},      {"DOWN", 0x28},       {"END", 0x23},
+    {"ENTER", 0x0D},     {"ESC", 0x1B},   {"ESCAPE", 0x1B},      {"F1", 0x70},         {"F10", 0x79},
+    {"F11", 0x7A},       {"F12", 0x7B},   {"F13", 0x7C},         {"F14", 0x7D},        {"F15", 0x7E},
+    {"F16", 0x7F},       {"F2", 0x71},    {"F3", 0x72},          {"F4", 0x73},         {"F5", 0x74},
+    {"F6", 0x75},        {"F7", 0x76},    {"F8", 0x77},          {"F9", 0x78},         {"HELP", 0x2F},
+    {"HOME", 0x24},      {"INS", 0x2D},   {"LEFT", 0x25},        {"NUMLOCK", 0x90},    {"PGDN", 0x22},
+    {"PGUP", 0x21},      {"PRTSC", 0x2A}, {"RIGHT", 0x27},       {"SCROLLLOCK", 0x91}, {"TAB", 0x09},
+    {"UP", 0x26},
 }};
 
 constexpr bool nameBefore(const KeyName& a, const KeyName& b) { return a.name < b.name; }
@@ -55,10 +60,16 @@ bool isExtendedKey(std::uint8_t code) { return (ExtendedKeySet[code / 64] >> (co
 
 void showMessage(const char* text) { platform::dialogs().show({QStringLiteral("SendKeys"), QString::fromUtf8(text)}); }
 
-// The code of a named key, or NoKeyCode after telling the user the name has no key.
-std::uint16_t FindKeyName(std::string_view name) {
+// The code of a named key, or NoKeyCode after telling the user the name has no key: an
+// unknown name, or a key this keyboard lacks (Print, the Clear key, F13 to F16 on many
+// layouts), which would otherwise be skipped without a word. Num Lock needs no key: it is
+// flipped in the keyboard state.
+std::uint16_t FindKeyName(Keyboard& keyboard, std::string_view name) {
     const auto* row = std::lower_bound(KeyNameTable.begin(), KeyNameTable.end(), KeyName{name, 0}, nameBefore);
-    if (row != KeyNameTable.end() && row->name == name) return row->vk;
+    if (row != KeyNameTable.end() && row->name == name) {
+        const auto key = static_cast<std::uint8_t>(row->code & 0xFF);
+        if (key == vk::NumLock || keyboard.mapVirtualKey(key) != 0) return row->code;
+    }
     showMessage(kNoKeyMessage);
     return NoKeyCode;
 }
@@ -203,8 +214,8 @@ private:
             count = repeatCount(name.substr(blank + 1));
             name = name.substr(0, blank);
         }
-        const std::uint16_t code =
-            name.size() == 1 ? keyboard_.vkKeyScan(static_cast<unsigned char>(name.front())) : FindKeyName(name);
+        const std::uint16_t code = name.size() == 1 ? keyboard_.vkKeyScan(static_cast<unsigned char>(name.front()))
+                                                    : FindKeyName(keyboard_, name);
         if (code == NoKeyCode) return;
         TypeKeyCode(code, count, true);
         ReleaseMarkedModifiers();

@@ -43,7 +43,8 @@ public:
 
     // One key event into the system's input stream (flags: KeyEventExtendedKey, KeyEventKeyUp).
     virtual void keybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) = 0;
-    // The scan code of a virtual key (its low byte is what goes with every event of the key).
+    // The scan code of a virtual key (its low byte is what goes with every event of the key);
+    // 0 when the keyboard has no key for it.
     virtual std::uint32_t mapVirtualKey(std::uint8_t vk) = 0;
     // The key code that types the UTF-16 code unit in the current layout, or NoKeyCode.
     virtual std::uint16_t vkKeyScan(char16_t ch) = 0;

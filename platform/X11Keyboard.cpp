@@ -70,9 +70,7 @@ std::vector<KeySym> functionKeysyms(std::uint8_t code) {
             return {XK_Right};
         case 0x28:
             return {XK_Down};
-        case 0x2A:
-            return {XK_Print};
-        case 0x2C:
+        case 0x2C:  // Print Screen; the old Print key (0x2A) has no key here
             return {XK_Print};
         case 0x2D:
             return {XK_Insert};

@@ -97,6 +97,25 @@ public:
         return text;
     }
 
+    // The symbols of the keys pressed since the last call, with the modifiers held then.
+    std::vector<std::string> takeKeysyms() {
+        XSync(display_.get(), False);
+        std::vector<std::string> names;
+        while (XPending(display_.get()) > 0) {
+            XEvent event;
+            XNextEvent(display_.get(), &event);
+            if (event.type != KeyPress) continue;
+            KeySym keysym = NoSymbol;
+            char ignored[16];
+            XLookupString(&event.xkey, ignored, sizeof ignored, &keysym, nullptr);
+            const char* name = XKeysymToString(keysym);
+            names.push_back(name ? name : "?");
+        }
+        return names;
+    }
+
+    bool keymapHas(KeySym keysym) { return XKeysymToKeycode(display_.get(), keysym) != 0; }
+
     std::vector<KeyCode> keysDown() {
         char keys[32];
         XQueryKeymap(display_.get(), keys);
@@ -244,6 +263,29 @@ TEST_F(X11KeyboardTest, AKeyboardWithoutTheCharacterReportsIt) {
     useLayout("us");
     EXPECT_EQ(type("a中é€b"), "ab");
     EXPECT_EQ(takeMessages(), std::vector<std::string>(3, kNoKey));
+}
+
+TEST_F(X11KeyboardTest, NamedKeysArriveAsTheirKeysOrAreReported) {
+    useLayout("us");
+    SendKeyString(u"{BREAK}", true);
+    EXPECT_EQ(window_->takeKeysyms(), (std::vector<std::string>{"Control_L", "Break"}));
+    SendKeyString(u"{PRTSC}", true);
+    EXPECT_TRUE(window_->takeKeysyms().empty()) << "never Print Screen";
+    EXPECT_EQ(takeMessages(), std::vector<std::string>{kNoKey});
+    // Keys that keymaps may lack: there, they arrive; elsewhere, the user is told.
+    const std::pair<const char16_t*, KeySym> optional[] = {
+        {u"{CLEAR}", XK_Clear}, {u"{F13}", XK_F13}, {u"{F14}", XK_F14}, {u"{F15}", XK_F15}, {u"{F16}", XK_F16}};
+    for (const auto& [text, keysym] : optional) {
+        SendKeyString(text, true);
+        const std::string name = XKeysymToString(keysym);
+        if (window_->keymapHas(keysym)) {
+            EXPECT_EQ(window_->takeKeysyms(), std::vector<std::string>{name});
+            EXPECT_TRUE(takeMessages().empty()) << name;
+        } else {
+            EXPECT_TRUE(window_->takeKeysyms().empty()) << name;
+            EXPECT_EQ(takeMessages(), std::vector<std::string>{kNoKey}) << name;
+        }
+    }
 }
 
 TEST_F(X11KeyboardTest, UnclosedGroupsAndBracesLeaveNoKeyHeld) {

@@ -15,11 +15,11 @@ namespace vk = platform::vk;
 
 const std::map<std::uint8_t, std::string>& keyNames() {
     static const std::map<std::uint8_t, std::string> names = {
-        {0x03, "Break"}, {0x08, "Back"}, {0x09, "Tab"},   {0x0C, "Clear"},   {0x0D, "Enter"},
-        {0x10, "Shift"}, {0x11, "Ctrl"}, {0x12, "Alt"},   {0x14, "Caps"},    {0x1B, "Esc"},
-        {0x20, "Space"}, {0x21, "PgUp"}, {0x22, "PgDn"},  {0x23, "End"},     {0x24, "Home"},
-        {0x25, "Left"},  {0x26, "Up"},   {0x27, "Right"}, {0x28, "Down"},    {0x2A, "Print"},
-        {0x2D, "Ins"},   {0x2E, "Del"},  {0x2F, "Help"},  {0x90, "NumLock"}, {0x91, "Scroll"},
+        {0x03, "Break"},   {0x08, "Back"},   {0x09, "Tab"},   {0x0C, "Clear"}, {0x0D, "Enter"}, {0x10, "Shift"},
+        {0x11, "Ctrl"},    {0x12, "Alt"},    {0x13, "Pause"}, {0x14, "Caps"},  {0x1B, "Esc"},   {0x20, "Space"},
+        {0x21, "PgUp"},    {0x22, "PgDn"},   {0x23, "End"},   {0x24, "Home"},  {0x25, "Left"},  {0x26, "Up"},
+        {0x27, "Right"},   {0x28, "Down"},   {0x2A, "Print"}, {0x2D, "Ins"},   {0x2E, "Del"},   {0x2F, "Help"},
+        {0x90, "NumLock"}, {0x91, "Scroll"},
     };
     return names;
 }

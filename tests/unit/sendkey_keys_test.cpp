@@ -28,19 +28,19 @@ struct NamedKey {
     bool extended;
 };
 
-// Every name of the key language with its virtual key; arrows and the navigation block carry
-// the extended-key flag.
+// Every name of the key language that stands for one key, with its virtual key; arrows and the
+// navigation block carry the extended-key flag. BREAK and PRTSC follow below.
 const NamedKey kNamedKeys[] = {
-    {"BACKSPACE", 0x08, false}, {"BKSP", 0x08, false},       {"BREAK", 0x03, false}, {"BS", 0x08, false},
-    {"CAPSLOCK", 0x14, false},  {"CLEAR", 0x0C, false},      {"DEL", 0x2E, true},    {"DELETE", 0x2E, true},
-    {"DOWN", 0x28, true},       {"END", 0x23, true},         {"ENTER", 0x0D, false}, {"ESC", 0x1B, false},
-    {"ESCAPE", 0x1B, false},    {"F1", 0x70, false},         {"F10", 0x79, false},   {"F11", 0x7A, false},
-    {"F12", 0x7B, false},       {"F13", 0x7C, false},        {"F14", 0x7D, false},   {"F15", 0x7E, false},
-    {"F16", 0x7F, false},       {"F2", 0x71, false},         {"F3", 0x72, false},    {"F4", 0x73, false},
-    {"F5", 0x74, false},        {"F6", 0x75, false},         {"F7", 0x76, false},    {"F8", 0x77, false},
-    {"F9", 0x78, false},        {"HELP", 0x2F, false},       {"HOME", 0x24, true},   {"INS", 0x2D, true},
-    {"LEFT", 0x25, true},       {"PGDN", 0x22, true},        {"PGUP", 0x21, true},   {"PRTSC", 0x2A, false},
-    {"RIGHT", 0x27, true},      {"SCROLLLOCK", 0x91, false}, {"TAB", 0x09, false},   {"UP", 0x26, true},
+    {"BACKSPACE", 0x08, false}, {"BKSP", 0x08, false},  {"BS", 0x08, false},    {"CAPSLOCK", 0x14, false},
+    {"CLEAR", 0x0C, false},     {"DEL", 0x2E, true},    {"DELETE", 0x2E, true}, {"DOWN", 0x28, true},
+    {"END", 0x23, true},        {"ENTER", 0x0D, false}, {"ESC", 0x1B, false},   {"ESCAPE", 0x1B, false},
+    {"F1", 0x70, false},        {"F10", 0x79, false},   {"F11", 0x7A, false},   {"F12", 0x7B, false},
+    {"F13", 0x7C, false},       {"F14", 0x7D, false},   {"F15", 0x7E, false},   {"F16", 0x7F, false},
+    {"F2", 0x71, false},        {"F3", 0x72, false},    {"F4", 0x73, false},    {"F5", 0x74, false},
+    {"F6", 0x75, false},        {"F7", 0x76, false},    {"F8", 0x77, false},    {"F9", 0x78, false},
+    {"HELP", 0x2F, false},      {"HOME", 0x24, true},   {"INS", 0x2D, true},    {"LEFT", 0x25, true},
+    {"PGDN", 0x22, true},       {"PGUP", 0x21, true},   {"RIGHT", 0x27, true},  {"SCROLLLOCK", 0x91, false},
+    {"TAB", 0x09, false},       {"UP", 0x26, true},
 };
 
 std::u16string braced(const std::string& name) { return u"{" + std::u16string(name.begin(), name.end()) + u"}"; }
@@ -71,6 +71,47 @@ TEST_F(SendKeyKeysTest, EventsCarryTheScanCodesOfTheUsKeyboard) {
         {0x11, 0x1D, 0}, {0x41, 0x1E, 0}, {0x41, 0x1E, 2}, {0x11, 0x1D, 2}, {0x25, 0x4B, 1}, {0x25, 0x4B, 3},
     };
     EXPECT_EQ(keyboard->events, expected);
+}
+
+TEST_F(SendKeyKeysTest, BreakIsControlAndPause) {
+    EXPECT_TRUE(SendKeyString(u"a{BREAK}b{break 2}", true));
+    EXPECT_EQ(keyboard->eventText(), "A↓ A↑ Ctrl↓ Pause↓ Pause↑ Ctrl↑ B↓ B↑ Ctrl↓ Pause↓ Pause↑ Pause↓ Pause↑ Ctrl↑");
+    EXPECT_EQ(keyboard->events[2].scan, 0x1D);
+    EXPECT_EQ(keyboard->events[3].scan, 0x45) << "the Pause key's own scan code";
+    EXPECT_TRUE(dialogs->take().empty());
+}
+
+// A US keyboard without the keys that many PC keyboards lack.
+class ShortKeyboard final : public test::RecordingKeyboard {
+public:
+    std::uint32_t mapVirtualKey(std::uint8_t vk) override {
+        const bool missing = vk == 0x0C || (vk >= 0x7C && vk <= 0x7F);  // Clear, F13 to F16
+        return missing ? 0 : RecordingKeyboard::mapVirtualKey(vk);
+    }
+};
+
+// A named key the keyboard has no key for types nothing and says so; the text goes on, and
+// modifiers held for it wait for the next key. PRTSC names the old Print key, never Print
+// Screen, and no PC keyboard has it.
+TEST(SendKeyMissingKeys, AreReportedAndSkipped) {
+    test::ScopedScriptedDialogs dialogs;
+    auto owned = std::make_unique<ShortKeyboard>();
+    ShortKeyboard* keyboard = owned.get();
+    auto previous = platform::installKeyboard(std::move(owned));
+    for (const char* name : {"PRTSC", "CLEAR", "F13", "F14", "F15", "f16", "CLEAR 3"}) {
+        keyboard->events.clear();
+        const std::string text = std::string("x+{") + name + "}y";
+        EXPECT_TRUE(SendKeyString(QString::fromStdString(text), true)) << text;
+        EXPECT_EQ(keyboard->eventText(), "X↓ X↑ Shift↓ Y↓ Y↑ Shift↑") << text;
+        EXPECT_EQ(dialogs->takeTexts(),
+                  std::vector<QString>{QStringLiteral("程序不支持（中文、全角等非ASCII码字符的密码）自动输入.")})
+            << text;
+    }
+    keyboard->events.clear();
+    EXPECT_TRUE(SendKeyString(u"{F12}{NUMLOCK}", true)) << "keys the keyboard has still go";
+    EXPECT_EQ(keyboard->eventText(), "F12↓ F12↑");
+    EXPECT_TRUE(dialogs->take().empty());
+    platform::installKeyboard(std::move(previous));
 }
 
 // A keyboard whose scan codes have a high byte: only the low byte goes with the events.
