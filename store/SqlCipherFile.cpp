@@ -40,6 +40,56 @@ QByteArray fileUri(const QString& path, SqlCipherFile::Mode mode) {
     return uri;
 }
 
+// The library's major version, from "3.4.1" or "4.5.5 community"; 0 for an SQLite without
+// encryption, which answers nothing.
+int cipherLibraryMajor(sqlite3* database) {
+    sqlite3_stmt* statement = nullptr;
+    int major = 0;
+    if (sqlite3_prepare_v2(database, "PRAGMA cipher_version;", -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+        if (text != nullptr) major = QByteArray(text).split('.').value(0).toInt();
+    }
+    sqlite3_finalize(statement);
+    return major;
+}
+
+// The file format of every database the program reads or writes, whatever the library's own
+// defaults: that of SQLCipher 3 (1024-byte pages, 64 000 PBKDF2-HMAC-SHA1 iterations, an
+// HMAC-SHA1 on every page). Libraries from version 4 on also know it as compatibility 3;
+// version 3 has the SHA1 algorithms fixed and takes the rest one by one.
+struct CipherSetting {
+    const char* name;  // the per-file pragma
+    const char* value;
+    int fromLibraryMajor;
+};
+constexpr CipherSetting kCipherFormat[] = {
+    {"cipher_compatibility", "3", 4},
+    {"cipher_page_size", "1024", 3},
+    {"kdf_iter", "64000", 3},
+    {"cipher_use_hmac", "ON", 3},
+    {"cipher_hmac_algorithm", "HMAC_SHA1", 4},
+    {"cipher_kdf_algorithm", "PBKDF2_HMAC_SHA1", 4},
+};
+
+// The settings for the file of `schema`, or with an empty schema the library's defaults, which
+// a file being attached is read with at once.
+QString cipherFormatSettings(int libraryMajor, const QString& schema) {
+    QString script;
+    for (const CipherSetting& setting : kCipherFormat) {
+        if (libraryMajor < setting.fromLibraryMajor) continue;
+        QString name = QString::fromLatin1(setting.name);
+        if (schema.isEmpty()) {
+            name =
+                QStringLiteral("cipher_default_") + (name.startsWith(QStringLiteral("cipher_")) ? name.mid(7) : name);
+        } else {
+            name = quotedIdentifier(schema) + u'.' + name;
+        }
+        script += QStringLiteral("PRAGMA %1 = %2;").arg(name, QString::fromLatin1(setting.value));
+    }
+    return script;
+}
+
 }  // namespace
 
 // ---- SqlStatement
@@ -117,8 +167,12 @@ SqlCipherFile::SqlCipherFile(const QString& path, const QString& key, Mode mode)
     const int code = sqlite3_open_v2(fileUri(path, mode).constData(), &opened, flags, nullptr);
     database_.reset(opened);  // the engine hands out a handle even when opening fails
     if (code != SQLITE_OK) fail();
+    libraryMajor_ = cipherLibraryMajor(handle());
+    if (libraryMajor_ < 3) throw Error(QStringLiteral("The database library cannot read SQLCipher 3 files."));
     const QByteArray keyBytes = key.toUtf8();
     if (sqlite3_key(handle(), keyBytes.constData(), static_cast<int>(keyBytes.size())) != SQLITE_OK) fail();
+    // Before the first read derives the key from the password.
+    execute(cipherFormatSettings(libraryMajor_, QStringLiteral("main")));
     verifyKey();
 }
 
@@ -157,10 +211,13 @@ int SqlCipherFile::changes() const { return sqlite3_changes(handle()); }
 std::int64_t SqlCipherFile::lastInsertRowId() const { return sqlite3_last_insert_rowid(handle()); }
 
 void SqlCipherFile::attach(const QString& path, const QString& key, const QString& schema) {
+    // The defaults are the process's own: every file it touches has this format.
+    execute(cipherFormatSettings(libraryMajor_, QString()));
     SqlStatement statement = prepare(QStringLiteral("ATTACH DATABASE ?1 AS %1 KEY ?2").arg(quotedIdentifier(schema)));
     statement.bindText(1, path);
     statement.bindText(2, key);
     statement.run();
+    execute(cipherFormatSettings(libraryMajor_, schema));
 }
 
 void SqlCipherFile::detach(const QString& schema) {

@@ -56,6 +56,9 @@ private:
 
 // An SQLCipher database file opened with its key. The key is checked right after opening by
 // reading the schema, so a wrong key or a file that is no database fails here, not later.
+// The file format is fixed, not left to the library's defaults: SQLCipher 3's settings are set
+// on every file opened, created or attached, so that a build against a later library still
+// reads and writes the same files.
 class SqlCipherFile {
 public:
     enum class Mode {
@@ -93,6 +96,7 @@ private:
 
     QString path_;
     std::unique_ptr<sqlite3, Close> database_;
+    int libraryMajor_ = 0;
 };
 
 // Writes an identifier in double quotes, each double quote inside doubled.
