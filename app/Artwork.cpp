@@ -1,8 +1,12 @@
 #include "app/Artwork.h"
 
+#include <QBuffer>
+#include <QFileInfo>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+
+#include "platform/WholeFile.h"
 
 namespace tessavo {
 namespace {
@@ -36,6 +40,19 @@ QIcon ProgramIcon() {
     QIcon icon;
     for (const int size : {16, 22, 32, 48, 64}) icon.addPixmap(drawIcon(size));
     return icon;
+}
+
+QString WriteProgramIconBeside(const QString& executable) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    drawIcon(128).save(&buffer, "PNG");
+    const QString path = executable + QStringLiteral(".png");
+    const std::string bytes = png.toStdString();
+    const platform::FileContent present = platform::readWholeFile(path, bytes.size() + 1);
+    if (present.outcome == platform::ReadOutcome::Ok && present.bytes == bytes) return path;
+    if (platform::replaceWholeFile(path, bytes) || QFileInfo(path).isFile()) return path;
+    return {};
 }
 
 QPixmap BannerPicture(int width, int height) {

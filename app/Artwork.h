@@ -9,4 +9,9 @@ namespace tessavo {
 QIcon ProgramIcon();
 QPixmap BannerPicture(int width, int height);
 
+// Writes the program's icon as a PNG picture beside the executable ("<executable>.png"), for
+// launchers to show; an identical picture already there is kept. Returns its path, or nothing
+// when there is no picture there (a read-only folder, say).
+QString WriteProgramIconBeside(const QString& executable);
+
 }  // namespace tessavo

@@ -31,4 +31,21 @@ void PrepareApplication(QApplication& app) {
     platform::InstallQtChineseTexts(app);
 }
 
+QtCommandLine::QtCommandLine(const char* program) {
+    arguments_.emplace_back(program != nullptr ? QByteArray(program) : QByteArrayLiteral("tessavo"));
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        arguments_.emplace_back(QByteArrayLiteral("-platform"));
+        arguments_.emplace_back(QByteArrayLiteral("xcb"));
+    }
+    for (QByteArray& argument : arguments_) pointers_.push_back(argument.data());
+    argc_ = static_cast<int>(arguments_.size());
+    pointers_.push_back(nullptr);  // argv ends with a null pointer, as main's does
+}
+
+QStringList QtCommandLine::arguments() const {
+    QStringList list;
+    for (const QByteArray& argument : arguments_) list << QString::fromLocal8Bit(argument);
+    return list;
+}
+
 }  // namespace tessavo

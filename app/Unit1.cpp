@@ -22,6 +22,7 @@
 
 #include "access/PasswordFilter.h"
 #include "access/Unit_Login.h"
+#include "app/Artwork.h"
 #include "app/GridBinding.h"
 #include "autofill/Hotkeys.h"
 #include "autofill/Unit_Clipbrd.h"
@@ -206,7 +207,8 @@ void TForm1::FormCreate() {
             setWindowTitle(windowTitle() + QStringLiteral(" ") + EditVer->text());
             // The window stays hidden until a login shows it.
             LoadTypingMode();
-            if (!QFileInfo::exists(appDir_ + QStringLiteral("_.udb"))) {
+            // Only a file (a link is followed) is a database; a directory of that name is none.
+            if (!QFileInfo(appDir_ + QStringLiteral("_.udb")).isFile()) {
                 databaseFound = false;
                 platform::inform(missingDatabaseMessage());
                 Timer_CloseMe->start();
@@ -224,7 +226,8 @@ void TForm1::FormCreate() {
     });
     if (!guardedStepsDone || !databaseFound) return;
     TrayIcon1->show();
-    platform::CreateShortcut(QCoreApplication::applicationFilePath(), applicationTitle(), QString(), -1);
+    const QString executable = QCoreApplication::applicationFilePath();
+    platform::CreateShortcut(executable, applicationTitle(), QString(), -1, WriteProgramIconBeside(executable));
 }
 
 void TForm1::Timer_CloseMeTimer() { requestClose(); }

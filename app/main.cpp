@@ -12,11 +12,12 @@ using namespace tessavo;
 
 int main(int argc, char** argv) {
     platform::HardenProcess();
+    QtCommandLine qtCommandLine(argc > 0 ? argv[0] : nullptr);
     // A second start ends at once, silently; the running instance is not disturbed.
     const platform::SingleInstance instance(applicationTitle());
     if (!instance.acquired()) return 0;
 
-    QApplication app(argc, argv);
+    QApplication app(qtCommandLine.argc(), qtCommandLine.argv());
     PrepareApplication(app);
     Program program(QCoreApplication::applicationDirPath() + QLatin1Char('/'));
     // The main window's close ends the program whatever else is shown: quit() would first ask

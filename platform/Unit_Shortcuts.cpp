@@ -93,12 +93,17 @@ QString quotedExecArgument(const QString& argument) {
     return quoted + u'"';
 }
 
-QString desktopEntryText(const QString& targetFile, const QString& workingDirectory, const QString& name) {
-    return QStringLiteral("[Desktop Entry]\nType=Application\nName=%1\nExec=%2\nPath=%3\n")
-        .arg(escapedValue(name), escapedValue(quotedExecArgument(targetFile)), escapedValue(workingDirectory));
+QString desktopEntryText(const QString& targetFile, const QString& workingDirectory, const QString& name,
+                         const QString& iconFile) {
+    QString entry =
+        QStringLiteral("[Desktop Entry]\nType=Application\nName=%1\nExec=%2\nPath=%3\n")
+            .arg(escapedValue(name), escapedValue(quotedExecArgument(targetFile)), escapedValue(workingDirectory));
+    if (!iconFile.isEmpty()) entry += QStringLiteral("Icon=%1\n").arg(escapedValue(iconFile));
+    return entry;
 }
 
-bool CreateShortcut(const QString& targetFile, QString name, const QString& folder, int csidl) {
+bool CreateShortcut(const QString& targetFile, QString name, const QString& folder, int csidl,
+                    const QString& iconFile) {
     const QFileInfo target(targetFile);
     if (!target.isFile()) return false;
     if (name.isEmpty()) name = target.completeBaseName();
@@ -106,7 +111,7 @@ bool CreateShortcut(const QString& targetFile, QString name, const QString& fold
     if (folder.isEmpty() && csidl == -1) csidl = kCsidlDesktop;
     const std::optional<QString> directory = csidl < 0 ? explicitFolder(folder) : specialFolderPath(csidl);
     if (!directory) return false;
-    const QString entry = desktopEntryText(target.absoluteFilePath(), directoryOf(target), name);
+    const QString entry = desktopEntryText(target.absoluteFilePath(), directoryOf(target), name, iconFile);
     return replaceWholeFile(shortcutFileName(*directory, name), entry.toStdString(), NewFileMode::Executable);
 }
 

@@ -26,8 +26,10 @@ inline constexpr int kCsidlProfile = 0x0028;
 // its last extension. The launcher starts the target in the target's directory; an existing
 // file of that name is replaced whole. True only when the launcher was saved; a missing target
 // or folder, an unknown folder number, a name that cannot be a file name ("/" or NUL in it)
-// and a failed save give false and leave nothing behind.
-bool CreateShortcut(const QString& targetFile, QString name, const QString& folder, int csidl);
+// and a failed save give false and leave nothing behind. A non-empty iconFile (a picture's
+// absolute path) is the launcher's icon.
+bool CreateShortcut(const QString& targetFile, QString name, const QString& folder, int csidl,
+                    const QString& iconFile = {});
 
 // The directory of a special folder number; nothing for a number without a place here.
 std::optional<QString> specialFolderPath(int csidl);
@@ -35,8 +37,10 @@ std::optional<QString> specialFolderPath(int csidl);
 // The launcher's file name: the folder without a trailing separator, "/", the name, ".desktop".
 QString shortcutFileName(const QString& folder, const QString& name);
 
-// The desktop entry that starts `targetFile` in `workingDirectory`, under the shown name `name`.
-QString desktopEntryText(const QString& targetFile, const QString& workingDirectory, const QString& name);
+// The desktop entry that starts `targetFile` in `workingDirectory`, under the shown name `name`,
+// with the picture `iconFile` as its icon unless that is empty.
+QString desktopEntryText(const QString& targetFile, const QString& workingDirectory, const QString& name,
+                         const QString& iconFile = {});
 
 // One argument of an Exec line, quoted so that it stays one argument whatever it holds
 // (before the value escapes of desktopEntryText).

@@ -4,9 +4,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QImage>
 #include <functional>
 
 #include "tests/e2e/EndToEnd.h"
+#include "tests/support/RunProgram.h"
 #include "tests/support/WaitUntil.h"
 
 namespace tessavo::test {
@@ -74,6 +76,11 @@ TEST_P(DesktopEntry, EveryStartWritesItAgainAndItStartsTheProgramInItsDirectory)
     EXPECT_EQ(keys.value(QStringLiteral("Path")), home().appDir());
     const QString program = execProgram(keys.value(QStringLiteral("Exec")));
     EXPECT_EQ(program, home().executable()) << keys.value(QStringLiteral("Exec")).toStdString();
+    // The program's own picture, written beside it.
+    EXPECT_EQ(keys.value(QStringLiteral("Icon")), home().executable() + QStringLiteral(".png"));
+    EXPECT_EQ(QImage(keys.value(QStringLiteral("Icon")), "PNG").size(), QSize(128, 128));
+    const ProgramRun check = runProgram(QStringLiteral("desktop-file-validate"), {entry});
+    EXPECT_EQ(check.exitCode, 0) << (check.standardOutput + check.standardError).toStdString();
 
     ASSERT_TRUE(QFile::remove(entry));
     runOnce([&]() -> ProgramProcess& { return startFrom(program, keys.value(QStringLiteral("Path"))); });

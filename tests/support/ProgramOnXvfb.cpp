@@ -41,8 +41,15 @@ ProgramProcess& ProgramOnXvfb::start() {
     return startFrom(home_->executable(), home_->appDir());
 }
 
-ProgramProcess& ProgramOnXvfb::startFrom(const QString& program, const QString& workingDirectory) {
-    programs_.push_back(std::make_unique<ProgramProcess>(*home_, xvfb_->display(), program, workingDirectory));
+ProgramProcess& ProgramOnXvfb::startWith(const StartOptions& options) {
+    if (!home_) install();
+    return startFrom(home_->executable(), home_->appDir(), options);
+}
+
+ProgramProcess& ProgramOnXvfb::startFrom(const QString& program, const QString& workingDirectory,
+                                         const StartOptions& options) {
+    programs_.push_back(
+        std::make_unique<ProgramProcess>(*home_, xvfb_->display(), program, workingDirectory, options));
     if (!programs_.back()->started()) fail("cannot start " + program.toStdString());
     return *programs_.back();
 }

@@ -41,7 +41,10 @@ protected:
     void startTrayHost();
     // Starts the installed program (another process on each call).
     ProgramProcess& start();
-    ProgramProcess& startFrom(const QString& program, const QString& workingDirectory);
+    ProgramProcess& startFrom(const QString& program, const QString& workingDirectory,
+                              const StartOptions& options = {});
+    // Starts the installed program with arguments or a changed environment.
+    ProgramProcess& startWith(const StartOptions& options);
 
     ProgramHome& home() { return *home_; }
     X11Desktop& desktop() { return *desktop_; }

@@ -96,13 +96,20 @@ ProgramProcess::ProgramProcess(const ProgramHome& home, const std::string& displ
     : ProgramProcess(home, display, home.executable(), home.appDir()) {}
 
 ProgramProcess::ProgramProcess(const ProgramHome& home, const std::string& display, const QString& program,
-                               const QString& workingDirectory)
+                               const QString& workingDirectory, const StartOptions& options)
     : outputPath_(home.newOutputPath()) {
-    process_.setProcessEnvironment(home.environment(display));
+    QProcessEnvironment environment = home.environment(display);
+    for (const auto& [name, value] : options.environment) {
+        if (value)
+            environment.insert(name, *value);
+        else
+            environment.remove(name);
+    }
+    process_.setProcessEnvironment(environment);
     process_.setWorkingDirectory(workingDirectory);
     process_.setProcessChannelMode(QProcess::MergedChannels);
     process_.setStandardOutputFile(outputPath_);
-    process_.start(program, {});
+    process_.start(program, options.arguments);
     if (process_.waitForStarted(int(kPatience.count()))) pid_ = process_.processId();
 }
 

@@ -8,6 +8,8 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/support/WaitUntil.h"
 
@@ -54,6 +56,13 @@ private:
     mutable int outputs_ = 0;
 };
 
+// How one start differs from a plain one: arguments on its command line, and environment
+// variables set (or, with std::nullopt, removed).
+struct StartOptions {
+    QStringList arguments;
+    std::vector<std::pair<QString, std::optional<QString>>> environment;
+};
+
 // One run of the program, started with QProcess as a user would start it; killed with the
 // object if it still runs.
 class ProgramProcess {
@@ -62,7 +71,7 @@ public:
     ProgramProcess(const ProgramHome& home, const std::string& display);
     // Another way in: a given program file and working directory (a desktop entry's Exec and Path).
     ProgramProcess(const ProgramHome& home, const std::string& display, const QString& program,
-                   const QString& workingDirectory);
+                   const QString& workingDirectory, const StartOptions& options = {});
     ~ProgramProcess();
     ProgramProcess(const ProgramProcess&) = delete;
     ProgramProcess& operator=(const ProgramProcess&) = delete;

@@ -10,6 +10,7 @@
 
 #include "platform/Unit_Shortcuts.h"
 #include "tests/support/FileBytes.h"
+#include "tests/support/RunProgram.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/ScopedPermissionChecks.h"
 
@@ -128,6 +129,19 @@ TEST_F(ShortcutTest, LauncherStartsTheTargetInItsDirectory) {
     struct stat status {};
     ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &status), 0);
     EXPECT_NE(status.st_mode & S_IXUSR, 0u) << "desktops start only executable launchers";
+}
+
+// The launcher with the program's picture, as the desktop's own checker sees it.
+TEST_F(ShortcutTest, LauncherWithAnIconPassesTheDesktopEntryChecker) {
+    for (const char* icon : {"program/bin/tessavo.png", "program/bin/密码 工具.png"}) {
+        ASSERT_TRUE(CreateShortcut(path("program/bin/tessavo"), "Tessavo个人版", QString(), -1, path(icon)));
+        const QString file = path("home/Desktop/Tessavo个人版.desktop");
+        EXPECT_TRUE(QString::fromStdString(readBytes(file)).endsWith("\nIcon=" + path(icon) + "\n")) << icon;
+        const tessavo::test::ProgramRun check = tessavo::test::runProgram("desktop-file-validate", {file});
+        EXPECT_TRUE(check.finished);
+        EXPECT_EQ(check.exitCode, 0) << icon;
+        EXPECT_EQ(check.standardOutput + check.standardError, QByteArray()) << icon;
+    }
 }
 
 TEST_F(ShortcutTest, SecondCallReplacesTheFirstLauncher) {
