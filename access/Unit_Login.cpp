@@ -123,7 +123,8 @@ void TForm2::closeEvent(QCloseEvent* event) {
 
 void TForm2::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    activateWindow();
+    // A window manager takes the activation of a minimised window as the user's wish to see it.
+    if (!isMinimized()) activateWindow();
     Edit_LoginPass->setFocus();
 }
 

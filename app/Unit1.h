@@ -194,6 +194,8 @@ public:
     void AboutmeClick();
     void Timer1Timer();
     void HideApplicationWindow(bool flag);
+    // A later start of the program asks this one to show itself.
+    void LaterStartClick();
 
     // login gate
     void Button_CheckLoginClick();
@@ -272,6 +274,7 @@ private:
     void buildMenus();
     void connectHandlers();
     void copyFieldToClipboard(QLineEdit* field, bool secret);
+    void keepAWayBack();
     bool filterPasswordEntry(QObject* entry, QEvent* event);
     void takeOverGridWheel();
     bool isPartOfGrid(const QObject* object) const;

@@ -25,6 +25,8 @@ void TForm1::Button_CheckLoginClick() {
     }
     hide();
     loginWindow_->hide();
+    // Minimised as the way back without a notification area, it comes up as a window again.
+    loginWindow_->setWindowState(loginWindow_->windowState() & ~Qt::WindowMinimized);
     loginWindow_->show();
     QCoreApplication::processEvents();
 }

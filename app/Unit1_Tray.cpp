@@ -3,12 +3,14 @@
 #include <QDateTime>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSystemTrayIcon>
 
 #include "access/Unit_Login.h"
 #include "app/Clock.h"
 #include "app/Unit1.h"
 #include "app/UpdatePage.h"
 #include "platform/Guard.h"
+#include "platform/NotificationArea.h"
 #include "platform/Shell.h"
 #include "platform/Unit_Function.h"
 
@@ -33,6 +35,21 @@ void TForm1::HideMEClick() {
     HideTaskbarButton(this);
     hide();
     loginWindow_->Edit_LoginPass_Temp->clear();  // hiding forgets the login
+    keepAWayBack();
+}
+
+// Without a notification area the tray icon shows nowhere, and a hidden program could only be
+// reached by starting it again: the login window stays, minimised, on the taskbar instead.
+void TForm1::keepAWayBack() {
+    if (platform::notificationAreaAvailable()) return;
+    ShowTaskbarButton(loginWindow_);
+    loginWindow_->showMinimized();
+}
+
+void TForm1::LaterStartClick() {
+    // Without the database start-up made no tray icon: there is nothing to show.
+    if (!TrayIcon1->isVisible()) return;
+    TrayIcon1Click();
 }
 
 void TForm1::Button_HIdeClick() { platform::trigger(HideME); }
@@ -49,10 +66,11 @@ void TForm1::Timer1Timer() {
 }
 
 // There is no separate application window on X11: both windows of the program carry the
-// skip-taskbar state themselves.
+// skip-taskbar state themselves. A minimised login window, the way back on a desktop without a
+// notification area, keeps its place on the taskbar.
 void TForm1::HideApplicationWindow(bool) {
     HideTaskbarButton(this);
-    if (loginWindow_) HideTaskbarButton(loginWindow_);
+    if (loginWindow_ && !loginWindow_->isMinimized()) HideTaskbarButton(loginWindow_);
 }
 
 }  // namespace tessavo

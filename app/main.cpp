@@ -5,17 +5,31 @@
 #include "app/Startup.h"
 #include "app/Unit1.h"
 #include "platform/AppInfo.h"
+#include "platform/Guard.h"
 #include "platform/Hardening.h"
+#include "platform/InstanceMessages.h"
 #include "platform/SingleInstance.h"
 
 using namespace tessavo;
 
+namespace {
+
+// A later start hands the running instance what a click on its tray icon does, then ends: on
+// a desktop without a tray (or before its tray has come up) that is the way back to a hidden
+// program.
+int reachRunningInstance(QtCommandLine& qtCommandLine, const platform::SingleInstance& instance) {
+    const QCoreApplication app(qtCommandLine.argc(), qtCommandLine.argv());
+    platform::sendInstanceCommand(instance.socketPath(), platform::InstanceCommand::Show);
+    return 0;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     platform::HardenProcess();
     QtCommandLine qtCommandLine(argc > 0 ? argv[0] : nullptr);
-    // A second start ends at once, silently; the running instance is not disturbed.
     const platform::SingleInstance instance(applicationTitle());
-    if (!instance.acquired()) return 0;
+    if (!instance.acquired()) return reachRunningInstance(qtCommandLine, instance);
 
     QApplication app(qtCommandLine.argc(), qtCommandLine.argv());
     PrepareApplication(app);
@@ -24,5 +38,9 @@ int main(int argc, char** argv) {
     // every window to close and give up while the login window (which refuses) is up.
     QObject::connect(
         &program.main(), &TForm1::programEnded, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    platform::InstanceListener laterStarts;
+    platform::bindGuardedCall(&laterStarts, &platform::InstanceListener::commandReceived, &program.main(),
+                              [&program](platform::InstanceCommand) { program.main().LaterStartClick(); });
+    laterStarts.listen(instance.socketPath());
     return app.exec();
 }

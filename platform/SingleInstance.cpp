@@ -57,6 +57,11 @@ SingleInstance::SingleInstance(const QString& name, const QString& directory) {
     lock_ = lockExclusively(path_);
 }
 
+QString SingleInstance::socketPath() const {
+    if (path_.isEmpty()) return {};
+    return path_.chopped(QStringLiteral(".lock").size()) + QStringLiteral(".socket");
+}
+
 QString SingleInstance::lockDirectory() {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && QFileInfo(runtime).isDir()) return runtime;

@@ -19,6 +19,9 @@ public:
     // False when another holder has the lock, or the lock file could not be made at all.
     bool acquired() const { return lock_.valid(); }
     const QString& lockFilePath() const { return path_; }
+    // Where the holder listens for later starts: beside the lock file, under its name with
+    // ".socket" for ".lock"; empty when there is no lock directory.
+    QString socketPath() const;
 
     // $XDG_RUNTIME_DIR when it names an absolute directory; otherwise a directory of the user's
     // own in the temporary directory, "<temp>/tessavo-<uid>", made (mode 0700) when missing.

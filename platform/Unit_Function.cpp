@@ -40,10 +40,10 @@ bool contains(const std::vector<Atom>& atoms, Atom atom) {
 
 // A mapped window asks the window manager; the property itself covers an unmapped one, which
 // the window manager reads when the window is shown.
-void addStates(Display* display, Window window, Atom first, Atom second, bool mapped) {
+void changeStates(Display* display, Window window, Atom first, Atom second, bool add, bool mapped) {
     std::vector<Atom> atoms = netWmState(display, window);
-    if (!contains(atoms, first)) atoms.push_back(first);
-    if (!contains(atoms, second)) atoms.push_back(second);
+    std::erase_if(atoms, [&](Atom atom) { return atom == first || atom == second; });
+    if (add) atoms.insert(atoms.end(), {first, second});
     const Atom state = XInternAtom(display, "_NET_WM_STATE", False);
     XChangeProperty(display, window, state, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(atoms.data()), static_cast<int>(atoms.size()));
@@ -53,7 +53,7 @@ void addStates(Display* display, Window window, Atom first, Atom second, bool ma
         message.xclient.window = window;
         message.xclient.message_type = state;
         message.xclient.format = 32;
-        message.xclient.data.l[0] = 1;  // add
+        message.xclient.data.l[0] = add ? 1 : 0;  // add or remove
         message.xclient.data.l[1] = static_cast<long>(first);
         message.xclient.data.l[2] = static_cast<long>(second);
         message.xclient.data.l[3] = 1;  // from a normal application
@@ -63,18 +63,26 @@ void addStates(Display* display, Window window, Atom first, Atom second, bool ma
     XFlush(display);
 }
 
-}  // namespace
-
-void HideTaskbarButton(QWidget* window) {
+// Puts the window on the taskbar and the pager, or keeps it off them; nothing is sent when it
+// is already so.
+void setTaskbarButton(QWidget* window, bool shown) {
     Display* display = platform::x11Display();
     if (!display || !window) return;
     const Window id = static_cast<Window>(window->winId());
     const Atom skipTaskbar = XInternAtom(display, "_NET_WM_STATE_SKIP_TASKBAR", False);
     const Atom skipPager = XInternAtom(display, "_NET_WM_STATE_SKIP_PAGER", False);
     const std::vector<Atom> atoms = netWmState(display, id);
-    if (contains(atoms, skipTaskbar) && contains(atoms, skipPager)) return;
-    addStates(display, id, skipTaskbar, skipPager, window->isVisible());
+    const bool skipped = contains(atoms, skipTaskbar) && contains(atoms, skipPager);
+    const bool listed = !contains(atoms, skipTaskbar) && !contains(atoms, skipPager);
+    if (shown ? listed : skipped) return;
+    changeStates(display, id, skipTaskbar, skipPager, !shown, window->isVisible());
 }
+
+}  // namespace
+
+void HideTaskbarButton(QWidget* window) { setTaskbarButton(window, false); }
+
+void ShowTaskbarButton(QWidget* window) { setTaskbarButton(window, true); }
 
 void CentreOnScreen(QWidget* window) {
     if (const QScreen* screen = window->screen()) {

@@ -7,6 +7,8 @@ namespace tessavo {
 // Keeps a window off the taskbar and the pager: the X11 counterpart of a tool window.
 // Does nothing where there is no X server.
 void HideTaskbarButton(QWidget* window);
+// Puts a window back on the taskbar and the pager.
+void ShowTaskbarButton(QWidget* window);
 
 // Places a window in the middle of its screen's free area.
 void CentreOnScreen(QWidget* window);

@@ -56,6 +56,62 @@ TEST_F(TrayVisibility, TheStatesFollowTheMenuAndTheLogin) {
     EXPECT_TRUE(main().closed());
 }
 
+// A later start of the program runs what a click on the tray icon runs, in every state.
+TEST_F(TrayVisibility, ALaterStartActsAsATrayClick) {
+    main().LaterStartClick();  // before the gate's first run: the login window comes up
+    EXPECT_EQ(state(), State::Asking);
+    main().LaterStartClick();
+    EXPECT_EQ(state(), State::Asking);
+    logIn();
+    main().LaterStartClick();  // logged in: the main window stays, without a question
+    EXPECT_EQ(state(), State::Shown);
+    platform::trigger(main().Button_HIde);
+    EXPECT_EQ(state(), State::Hidden);
+    main().LaterStartClick();
+    EXPECT_EQ(state(), State::Asking);
+    EXPECT_FALSE(login().isMinimized());
+}
+
+// Without the database there is nothing to show: no box, no window.
+class TrayVisibilityWithoutDatabase : public TrayVisibility {
+protected:
+    bool withDatabase() const override { return false; }
+};
+
+TEST_F(TrayVisibilityWithoutDatabase, ALaterStartShowsNothing) {
+    EXPECT_EQ(dialogs->takeTexts(), std::vector<QString>{QStringLiteral("没有发现数据库\"_.udb\"文件.")});
+    main().LaterStartClick();
+    EXPECT_FALSE(main().isVisible() || login().isVisible());
+    EXPECT_TRUE(dialogs->take().empty());
+}
+
+// On a desktop that shows no tray icons, hiding leaves the login window minimised as the way
+// back; restoring it (or a later start) asks for the password before the main window returns.
+class TrayVisibilityWithoutNotificationArea : public TrayVisibility {
+protected:
+    bool withNotificationArea() const override { return false; }
+};
+
+TEST_F(TrayVisibilityWithoutNotificationArea, HidingMinimisesToTheLoginWindow) {
+    for (QAction* hiding : {main().HideME, static_cast<QAction*>(nullptr)}) {
+        logIn();
+        ASSERT_EQ(state(), State::Shown);
+        if (hiding) {
+            platform::trigger(hiding);
+        } else {
+            platform::trigger(main().Button_HIde);
+        }
+        EXPECT_FALSE(main().isVisible());
+        EXPECT_TRUE(login().isVisible());
+        EXPECT_TRUE(login().isMinimized());
+        EXPECT_TRUE(login().Edit_LoginPass_Temp->text().isEmpty()) << "hiding forgets the login";
+
+        main().LaterStartClick();
+        EXPECT_EQ(state(), State::Asking);
+        EXPECT_FALSE(login().isMinimized());
+    }
+}
+
 TEST_F(TrayVisibility, HidingKeepsTheChosenRecordInTheEditor) {
     logIn();
     main().Edit_ZhangHao->setText(QStringLiteral("alice"));

@@ -6,18 +6,23 @@
 #include "access/Unit_Login.h"
 #include "app/Unit1.h"
 #include "platform/Guard.h"
+#include "platform/NotificationArea.h"
 #include "store/InitialDatabase.h"
 
 namespace tessavo::test {
 
 void ProgramFixture::SetUp() {
+    platform::overrideNotificationArea(withNotificationArea());
     ASSERT_TRUE(directory_.isValid());
     appDir_ = directory_.path() + QLatin1Char('/');
     if (withDatabase()) store::createInitialDatabase(directory_.path());
     program_ = std::make_unique<Program>(appDir_);
 }
 
-void ProgramFixture::TearDown() { program_.reset(); }
+void ProgramFixture::TearDown() {
+    program_.reset();
+    platform::overrideNotificationArea(std::nullopt);
+}
 
 void ProgramFixture::logIn(const QString& password) {
     platform::trigger(main().Button_CheckLogin);

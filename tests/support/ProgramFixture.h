@@ -17,7 +17,8 @@ class TForm2;
 namespace tessavo::test {
 
 // The program's two windows over a temporary application directory with its own initial
-// _.udb; every box they show is answered by the scripted responder.
+// _.udb, on a desktop with a notification area; every box they show is answered by the
+// scripted responder.
 class ProgramFixture : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -25,6 +26,8 @@ protected:
 
     // Override to start without the database file.
     virtual bool withDatabase() const { return true; }
+    // Override for a desktop that shows no tray icons.
+    virtual bool withNotificationArea() const { return true; }
 
     TForm1& main() { return program_->main(); }
     TForm2& login() { return program_->login(); }

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <optional>
+
+class QLocalServer;
+class QLocalSocket;
+
+namespace tessavo::platform {
+
+// What a later start of the program asks of the instance that runs already.
+enum class InstanceCommand {
+    Show,  // what a click on the tray icon does
+};
+
+// A request is one line of ASCII: the protocol's name and version, a blank, the command's
+// words, a line feed ("tessavo/1 show\n"); commands with arguments carry them as further
+// words. Nothing longer than kMaxInstanceMessage bytes is ever a request.
+inline constexpr qsizetype kMaxInstanceMessage = 64;
+QByteArray instanceMessage(InstanceCommand command);
+// The command of exactly one known request; nothing for anything else.
+std::optional<InstanceCommand> parseInstanceMessage(const QByteArray& message);
+
+// The running instance's end: a local socket that only its user may reach. A connection
+// carries one request, read strictly: anything oversized, unknown or with more after it is
+// dropped unanswered, and a connection that stays silent is closed after a few seconds.
+class InstanceListener : public QObject {
+    Q_OBJECT
+
+public:
+    explicit InstanceListener(QObject* parent = nullptr);
+    ~InstanceListener() override;
+
+    // Listens at `path` (an absolute file name). A socket file left there by an instance that
+    // ended without removing it is replaced: the caller holds the single-instance lock, so
+    // no live instance listens there. False when the socket cannot be made.
+    bool listen(const QString& path);
+
+signals:
+    void commandReceived(tessavo::platform::InstanceCommand command);
+
+private:
+    void acceptConnections();
+    void readRequest(QLocalSocket* connection);
+
+    QLocalServer* server_;
+};
+
+// A later start's end: hands the command to the instance listening at `path`. False when
+// no instance takes it within `timeoutMs`.
+bool sendInstanceCommand(const QString& path, InstanceCommand command, int timeoutMs = 3000);
+
+}  // namespace tessavo::platform

@@ -1,0 +1,47 @@
+// The requests a later start sends the running instance: one line each, read strictly.
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+
+#include "platform/InstanceMessages.h"
+#include "platform/SingleInstance.h"
+
+namespace tessavo::platform {
+namespace {
+
+TEST(InstanceMessages, TheShowRequestIsOneLineAndReadsBack) {
+    EXPECT_EQ(instanceMessage(InstanceCommand::Show), QByteArray("tessavo/1 show\n"));
+    EXPECT_EQ(parseInstanceMessage(instanceMessage(InstanceCommand::Show)), InstanceCommand::Show);
+}
+
+TEST(InstanceMessages, AnythingElseIsNoRequest) {
+    const QByteArray rejected[] = {
+        "",
+        "\n",
+        "tessavo/1 show",                    // no line end
+        "tessavo/1 show\r\n",                // another line end
+        "tessavo/1 show\ntessavo/1 show\n",  // two requests
+        "tessavo/1 show \n",
+        "tessavo/1  show\n",
+        "tessavo/1 SHOW\n",
+        "tessavo/2 show\n",          // a later protocol
+        "tessavo/1 fill account\n",  // not a command of this build
+        "tessavo/1 dance\n",
+        QByteArray("tessavo/1 show\0\n", 16),
+        QByteArray("tessavo/1 show\n") + QByteArray(100, 'x'),
+        QByteArray(200, 'a') + '\n',
+    };
+    for (const QByteArray& message : rejected) {
+        EXPECT_FALSE(parseInstanceMessage(message).has_value()) << message.toStdString();
+    }
+}
+
+TEST(InstanceMessages, TheSocketLiesBesideTheLock) {
+    const SingleInstance instance(QStringLiteral("Tessavo个人版"), QStringLiteral("/nonexistent/run"));
+    EXPECT_EQ(instance.lockFilePath(), QStringLiteral("/nonexistent/run/Tessavo个人版.lock"));
+    EXPECT_EQ(instance.socketPath(), QStringLiteral("/nonexistent/run/Tessavo个人版.socket"));
+    EXPECT_TRUE(SingleInstance(QStringLiteral("x"), QString()).socketPath().isEmpty());
+}
+
+}  // namespace
+}  // namespace tessavo::platform
