@@ -203,7 +203,7 @@ void TForm1::FormCreate() {
     bool databaseFound = true;
     const bool guardedStepsDone = platform::runGuarded([this, &databaseFound] {
         try {
-            SetAccountKey("40618253");
+            SetAccountKey(kAccountKeyText);
             setWindowTitle(windowTitle() + QStringLiteral(" ") + EditVer->text());
             // The window stays hidden until a login shows it.
             LoadTypingMode();

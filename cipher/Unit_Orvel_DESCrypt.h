@@ -15,6 +15,9 @@ std::string DesDecryptFromHex(const std::string& cipher, const std::string& key)
 
 // The fixed key of the management password.
 const std::string& LoginKey();
+// The text of the key of every record's password and notes: the main window's creation sets
+// AccountKey() to it, and programs without that window pass it by this name.
+inline constexpr char kAccountKeyText[] = "40618253";
 // The key of every record's password and notes; the main window's creation sets it.
 const std::string& AccountKey();
 void SetAccountKey(const std::string& key);

@@ -1,6 +1,7 @@
 #include "platform/WholeFile.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -107,15 +108,26 @@ public:
 
     int fd() const { return fd_.get(); }
 
-    bool commit() {
+    // Renames the file to the target; with `replace` false an existing target is kept (EEXIST).
+    bool commit(bool replace = true) {
         if (::fsync(fd_.get()) != 0 || !fd_.close()) return false;
-        if (::rename(temp_.c_str(), target_.c_str()) != 0) return false;
+        if (!renameOnto(replace)) return false;
         committed_ = true;
         syncDirectory(directoryOf(target_));
         return true;
     }
 
 private:
+    bool renameOnto(bool replace) const {
+        if (replace) return ::rename(temp_.c_str(), target_.c_str()) == 0;
+        if (::renameat2(AT_FDCWD, temp_.c_str(), AT_FDCWD, target_.c_str(), RENAME_NOREPLACE) == 0) return true;
+        if (errno != EINVAL && errno != ENOSYS) return false;
+        // A file system without the no-replace rename: a hard link is never made over a name.
+        if (::link(temp_.c_str(), target_.c_str()) != 0) return false;
+        ::unlink(temp_.c_str());
+        return true;
+    }
+
     // ".<start of the target's name>.<random>~", short enough for any target name that fits.
     std::string tempNameBeside() const {
         const auto slash = target_.rfind('/');
@@ -208,6 +220,20 @@ bool copyWholeFile(const QString& source, const QString& target) {
     // The copy carries the source's mode, as a copy of a file does.
     if (::fchmod(pending.fd(), status.st_mode & 07777) != 0) return false;
     return pending.commit();
+}
+
+PrivateWriteResult writePrivateFile(const QString& target, std::string_view bytes, ExistingFile existing) {
+    const auto native = nativePath(target);
+    if (!native) return {PrivateWrite::Failed, ENOENT};
+    const bool replace = existing == ExistingFile::Replace;
+    struct stat status {};
+    if (!replace && ::lstat(native->c_str(), &status) == 0) return {PrivateWrite::NameTaken, EEXIST};
+    PendingFile pending(*native);
+    const bool written = pending.open(0600) && ::fchmod(pending.fd(), 0600) == 0 && writeAll(pending.fd(), bytes) &&
+                         pending.commit(replace);
+    if (written) return {PrivateWrite::Written, 0};
+    const int error = errno;
+    return {error == EEXIST ? PrivateWrite::NameTaken : PrivateWrite::Failed, error};
 }
 
 }  // namespace tessavo::platform

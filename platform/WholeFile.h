@@ -33,4 +33,18 @@ bool replaceWholeFile(const QString& target, std::string_view bytes, NewFileMode
 // False, with nothing left behind, when the source is missing or anything fails.
 bool copyWholeFile(const QString& source, const QString& target);
 
+// How a private file is written when its name is taken.
+enum class ExistingFile { Refuse, Replace };
+enum class PrivateWrite { Written, NameTaken, Failed };
+struct PrivateWriteResult {
+    PrivateWrite outcome = PrivateWrite::Failed;
+    int error = 0;  // the errno of a failure
+};
+
+// Writes `bytes` to a new file readable and writable by its owner only (mode 0600, whatever
+// the umask or a replaced file's mode), through a temporary file beside the target, so the
+// name holds either nothing (or the old file) or the complete new one. With Refuse, an
+// existing entry of that name (also a link or a directory) stays and NameTaken is returned.
+PrivateWriteResult writePrivateFile(const QString& target, std::string_view bytes, ExistingFile existing);
+
 }  // namespace tessavo::platform

@@ -6,9 +6,9 @@ BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools
                 libx11-dev libxtst-dev libgl-dev qt6-translations-l10n)
 # What the test tiers need besides: GoogleTest, the sqlcipher shell, an X server and its helpers,
 # a tray host, a Chinese font for readable screenshots, clang for the fuzz targets, the desktop
-# entry checker.
+# entry checker, KeePassXC's command-line program for the import and export tests.
 TEST_PACKAGES=(libgtest-dev libgmock-dev sqlcipher xvfb xauth xdotool xclip x11-utils x11-xkb-utils
-               xkb-data trayer fonts-wqy-microhei clang libclang-rt-14-dev desktop-file-utils)
+               xkb-data trayer fonts-wqy-microhei clang libclang-rt-14-dev desktop-file-utils keepassxc)
 BENCH_PACKAGES=(libbenchmark-dev)
 
 ensure_packages() {

@@ -15,19 +15,23 @@ enum Position { k编号, k分类, k网址, k标题, k帐号, k密码, k备注 };
 }  // namespace
 
 // The 8-bit copies of a secret are wiped before their memory goes back to the heap.
-QString encryptAccountText(const QString& plain) {
+QString encryptAccountText(const QString& plain, const std::string& key) {
     std::string bytes = platform::toAnsi(plain);
-    const QString cipher = QString::fromLatin1(DesEncryptToHex(bytes, AccountKey()));
+    const QString cipher = QString::fromLatin1(DesEncryptToHex(bytes, key));
     secureZero(bytes.data(), bytes.size());
     return cipher;
 }
 
-QString decryptAccountText(const QString& cipher) {
-    std::string bytes = DesDecryptFromHex(cipher.toStdString(), AccountKey());
+QString decryptAccountText(const QString& cipher, const std::string& key) {
+    std::string bytes = DesDecryptFromHex(cipher.toStdString(), key);
     const QString plain = platform::fromAnsi(bytes);
     secureZero(bytes.data(), bytes.size());
     return plain;
 }
+
+QString encryptAccountText(const QString& plain) { return encryptAccountText(plain, AccountKey()); }
+
+QString decryptAccountText(const QString& cipher) { return decryptAccountText(cipher, AccountKey()); }
 
 RecordFields chosenRowFields(const Query& query) {
     RecordFields fields;
@@ -41,16 +45,18 @@ RecordFields chosenRowFields(const Query& query) {
     return fields;
 }
 
-AccountRecord recordToStore(const RecordFields& fields) {
+AccountRecord recordToStore(const RecordFields& fields, const std::string& key) {
     AccountRecord record;
     record.分类 = fields.分类;
     record.网址 = fields.网址;
     record.标题 = fields.标题;
     record.帐号 = fields.帐号;
-    record.密码 = encryptAccountText(fields.密码);
-    record.备注 = encryptAccountText(fields.备注);
+    record.密码 = encryptAccountText(fields.密码, key);
+    record.备注 = encryptAccountText(fields.备注, key);
     return record;
 }
+
+AccountRecord recordToStore(const RecordFields& fields) { return recordToStore(fields, AccountKey()); }
 
 QString notesWithWindowsLineBreaks(const QString& editorText) {
     QString notes = editorText;

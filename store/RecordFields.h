@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <optional>
+#include <string>
 
 #include "store/AccountRecord.h"
 
@@ -24,11 +25,16 @@ struct RecordFields {
 QString encryptAccountText(const QString& plain);
 // Empty or invalid cipher text decrypts to empty text.
 QString decryptAccountText(const QString& cipher);
+// The same under a key the caller names (see kAccountKeyText), for programs without the main
+// window that sets AccountKey.
+QString encryptAccountText(const QString& plain, const std::string& key);
+QString decryptAccountText(const QString& cipher, const std::string& key);
 
 // The current row of an open browse result (columns in table order) as the editor shows it.
 RecordFields chosenRowFields(const Query& query);
 // The row to write: 密码 and 备注 encrypted, the notes also when they are empty.
 AccountRecord recordToStore(const RecordFields& fields);
+AccountRecord recordToStore(const RecordFields& fields, const std::string& key);
 
 // The notes of a multi-line editor (lines joined by "\n") as they are stored.
 QString notesWithWindowsLineBreaks(const QString& editorText);

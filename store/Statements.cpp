@@ -58,6 +58,11 @@ QString raiseUseCount(const QString& number) {
     return QStringLiteral("update data  set 统计=统计+1 where  编号=") + recordNumber(number);
 }
 
+QString setUseCount(const QString& number, qint64 count) {
+    return QStringLiteral("update data  set 统计=") + QString::number(count) + QStringLiteral(" where  编号=") +
+           recordNumber(number);
+}
+
 QString insertRecord(const AccountRecord& record) {
     return QStringLiteral("Insert into data (分类,标题,网址,帐号,密码,备注) values (") + quoted(record.分类) + u',' +
            quoted(record.标题) + u',' + quoted(record.网址) + u',' + quoted(record.帐号) + u',' + quoted(record.密码) +

@@ -37,6 +37,8 @@ QString raiseUseCount(const QString& number);
 // "Insert into data (分类,标题,网址,帐号,密码,备注) values ('" ... "')" with the record's
 // 分类, 标题, 网址, 帐号, 密码 and 备注 (its 编号 and 统计 are not written).
 QString insertRecord(const AccountRecord& record);
+// "update data  set 统计=" count " where  编号=" number: a use count brought in from a file.
+QString setUseCount(const QString& number, qint64 count);
 // The seven lines of the change of row `number` to the record's 分类, 网址, 标题, 帐号, 密码
 // and 备注; 统计 stays.
 QStringList modifyRecord(const AccountRecord& record, const QString& number);

@@ -1,38 +1,134 @@
 // tessavo-db: file-level jobs on the account database.
-//   tessavo-db init DIR   makes the initial DIR/_.udb; an existing one is never touched.
+//   tessavo-db init DIR      makes the initial DIR/_.udb; an existing one is never touched.
+//   tessavo-db export DIR    writes every record as comma-separated values.
+//   tessavo-db import DIR F  adds the records of another manager's (or our own) export.
+//   tessavo-db check DIR     checks the file and every stored secret.
+#include <QDateTime>
 #include <QFile>
 #include <QString>
 #include <cstdio>
 #include <exception>
+#include <functional>
 
+#include "cipher/Unit_Orvel_DESCrypt.h"
+#include "maintenance/transfer/CheckCommand.h"
+#include "maintenance/transfer/ExportCommand.h"
+#include "maintenance/transfer/ImportCommand.h"
 #include "store/InitialDatabase.h"
+#include "tools/Arguments.h"
 
 namespace {
+
+using namespace tessavo;
 
 constexpr int kRefused = 1;
 constexpr int kUsage = 2;
 
-void say(const QString& text) { std::fprintf(stderr, "tessavo-db: %s\n", text.toLocal8Bit().constData()); }
+const QString kFormat = QStringLiteral("--format");
 
-int usage() {
-    say(QStringLiteral("usage: tessavo-db init DIR  (makes DIR/_.udb, the initial account database)"));
+void say(const QString& text) { std::fprintf(stderr, "tessavo-db: %s\n", text.toLocal8Bit().constData()); }
+void print(const QString& line) { std::printf("%s\n", line.toLocal8Bit().constData()); }
+
+int usage(const QString& problem = {}) {
+    if (!problem.isEmpty()) say(problem);
+    say(QStringLiteral("usage: tessavo-db init DIR\n"
+                       "       tessavo-db export DIR [--format %1] [-o FILE [--force]]\n"
+                       "       tessavo-db import DIR FILE [--format auto|%2] [--dry-run]\n"
+                       "       tessavo-db check DIR")
+            .arg(transfer::formatNames(true), transfer::formatNames(false)));
     return kUsage;
 }
 
-int init(const QString& directory) {
+// Runs a command; its errors become a message and the refusal exit code.
+int guarded(const std::function<int()>& command) {
     try {
-        const QString made = tessavo::store::createInitialDatabase(directory);
-        std::printf("%s\n", QFile::encodeName(made).constData());
-        return 0;
+        return command();
     } catch (const std::exception& error) {
         say(QString::fromStdString(error.what()));
         return kRefused;
     }
 }
 
+std::optional<transfer::Format> chosenFormat(const tools::Arguments& arguments, const QString& fallback) {
+    const QString name = arguments.values.count(kFormat) ? arguments.value(kFormat) : fallback;
+    return transfer::formatNamed(name);
+}
+
+int init(const tools::Arguments& arguments) {
+    if (arguments.words.size() != 1) return usage();
+    return guarded([&] {
+        print(QFile::decodeName(QFile::encodeName(store::createInitialDatabase(arguments.words[0]))));
+        return 0;
+    });
+}
+
+int exportCommand(const tools::Arguments& arguments) {
+    if (arguments.words.size() != 1) return usage();
+    const auto format = chosenFormat(arguments, QStringLiteral("tessavo"));
+    if (!format) return usage(QStringLiteral("unknown format %1").arg(arguments.value(kFormat)));
+    const transfer::ExportRequest request{arguments.words[0], *format, arguments.value(QStringLiteral("-o")),
+                                          arguments.has(QStringLiteral("--force"))};
+    return guarded([&] {
+        const std::string text = transfer::exportRecords(request, kAccountKeyText, QDateTime::currentDateTime());
+        say(transfer::plainTextWarning());
+        if (request.outputFile.isEmpty() && std::fwrite(text.data(), 1, text.size(), stdout) != text.size())
+            throw std::runtime_error("cannot write to standard output");
+        return std::fflush(stdout) == 0 ? 0 : kRefused;
+    });
+}
+
+int importCommand(const tools::Arguments& arguments) {
+    if (arguments.words.size() != 2) return usage();
+    transfer::ImportRequest request{arguments.words[0], arguments.words[1], std::nullopt,
+                                    arguments.has(QStringLiteral("--dry-run"))};
+    if (arguments.value(kFormat) != QLatin1String("auto") && arguments.values.count(kFormat)) {
+        request.format = chosenFormat(arguments, {});
+        if (!request.format) return usage(QStringLiteral("unknown format %1").arg(arguments.value(kFormat)));
+    }
+    return guarded([&] {
+        const transfer::ImportReport report =
+            transfer::importRecords(request, kAccountKeyText, QDateTime::currentDateTime());
+        for (const QString& line : report.describe(request.dryRun)) print(line);
+        return report.refused.empty() ? 0 : kRefused;
+    });
+}
+
+int check(const tools::Arguments& arguments) {
+    if (arguments.words.size() != 1) return usage();
+    return guarded([&] {
+        const transfer::CheckReport report = transfer::checkDatabase(arguments.words[0], kAccountKeyText);
+        for (const QString& line : report.lines) print(line);
+        for (const QString& problem : report.problems) print(QStringLiteral("problem: ") + problem);
+        print(report.sound() ? QStringLiteral("the database is sound")
+                             : QStringLiteral("%1 problems found").arg(report.problems.size()));
+        return report.sound() ? 0 : kRefused;
+    });
+}
+
+struct Command {
+    const char* name;
+    tools::Grammar grammar;
+    int (*run)(const tools::Arguments&);
+};
+
+const Command kCommands[] = {
+    {"init", {}, init},
+    {"export", {{kFormat, QStringLiteral("-o")}, {QStringLiteral("--force")}}, exportCommand},
+    {"import", {{kFormat}, {QStringLiteral("--dry-run")}}, importCommand},
+    {"check", {}, check},
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && QString::fromLocal8Bit(argv[1]) == QLatin1String("init")) return init(QFile::decodeName(argv[2]));
+    QStringList words;
+    for (int i = 2; i < argc; ++i) words << QFile::decodeName(argv[i]);
+    const QString name = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    for (const Command& command : kCommands) {
+        if (name != QLatin1String(command.name)) continue;
+        QString problem;
+        const auto arguments = tools::parseArguments(words, command.grammar, problem);
+        return arguments ? command.run(*arguments) : usage(problem);
+    }
     return usage();
 }

@@ -20,6 +20,8 @@ struct PlainRecord {
     QString 备注;
     QString 网址;
     qint64 统计 = 0;
+
+    friend bool operator==(const PlainRecord&, const PlainRecord&) = default;
 };
 
 // Stores records through the program's own insert statement (password and notes encrypted

@@ -48,6 +48,8 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"browseUnsorted", sql::browseUnsorted, u"Select  编号,分类,网址,标题,帐号,密码,备注  from data"},
         TextCase{"raiseUseCount", [] { return sql::raiseUseCount(QStringLiteral("42")); },
                  u"update data  set 统计=统计+1 where  编号=42"},
+        TextCase{"setUseCount", [] { return sql::setUseCount(QStringLiteral("42"), 1234567890123); },
+                 u"update data  set 统计=1234567890123 where  编号=42"},
         TextCase{"insertRecord", [] { return sql::insertRecord(sampleRecord()); },
                  u"Insert into data (分类,标题,网址,帐号,密码,备注) values "
                  u"('网站帐号','邮箱','http://mail.example','zhang','0A1B2C3D4E5F6071','8899AABBCCDDEEFF')"},
@@ -106,6 +108,7 @@ TEST_P(RecordNumberRefused, InEveryStatementThatNamesARow) {
     const QString number = QString::fromUtf16(GetParam());
     EXPECT_THROW(sql::recordNumber(number), Error);
     EXPECT_THROW(sql::raiseUseCount(number), Error);
+    EXPECT_THROW(sql::setUseCount(number, 1), Error);
     EXPECT_THROW(sql::modifyRecord(sampleRecord(), number), Error);
 }
 

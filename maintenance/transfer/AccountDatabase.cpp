@@ -1,0 +1,118 @@
+#include "maintenance/transfer/AccountDatabase.h"
+
+#include <sqlite3.h>
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "platform/Error.h"
+#include "store/ConnectionString.h"
+#include "store/Query.h"
+#include "store/RecordFields.h"
+#include "store/Statements.h"
+
+namespace tessavo::transfer {
+namespace {
+
+// The program may hold the file for a moment while it runs a statement; wait for it that long.
+constexpr int kBusyWaitMilliseconds = 5000;
+
+QString withSeparator(const QString& directory) { return directory.endsWith(u'/') ? directory : directory + u'/'; }
+
+// Rolls back unless committed, so an error anywhere in between leaves the file as it was.
+class Transaction {
+public:
+    explicit Transaction(store::SqlCipherFile& file) : file_(file) {
+        file_.execute(QStringLiteral("BEGIN IMMEDIATE;"));
+    }
+    ~Transaction() {
+        if (!committed_) {
+            try {
+                file_.execute(QStringLiteral("ROLLBACK;"));
+            } catch (...) {  // the engine rolls back by itself when the statement failed that far
+            }
+        }
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    void commit() {
+        file_.execute(QStringLiteral("COMMIT;"));
+        committed_ = true;
+    }
+
+private:
+    store::SqlCipherFile& file_;
+    bool committed_ = false;
+};
+
+}  // namespace
+
+AccountDatabase::AccountDatabase(const QString& directory, const std::string& accountKey)
+    : directory_(withSeparator(directory)), accountKey_(accountKey) {
+    if (accountKey_.empty()) throw Error(QStringLiteral("No account key was given; the records cannot be read."));
+    if (!QFileInfo(directory).isDir()) throw Error(QStringLiteral("The directory %1 does not exist.").arg(directory));
+    const QString path = databasePath();
+    if (!QFileInfo(path).isFile()) throw Error(QStringLiteral("There is no account database %1.").arg(path));
+    connection_.setConnectionString(store::connectionStringFor(directory_));
+    try {
+        sqlite3_busy_timeout(connection_.database().handle(), kBusyWaitMilliseconds);
+        storedRows();
+        store::Query pass(connection_);
+        pass.setSql(store::sql::readManagementPassword());
+        pass.open();
+    } catch (const std::exception& error) {
+        throw Error(QStringLiteral("%1 is not an account database of this program: %2")
+                        .arg(path, QString::fromStdString(error.what())));
+    }
+}
+
+QString AccountDatabase::databasePath() const { return directory_ + QString::fromUtf16(store::kDatabaseFileName); }
+
+std::vector<store::AccountRecord> AccountDatabase::storedRows() {
+    store::Query query(connection_);
+    // A table without row order of its own is read in 编号 order.
+    query.setSql(store::sql::browseAllColumns());
+    query.open();
+    std::vector<store::AccountRecord> rows;
+    rows.reserve(static_cast<std::size_t>(query.recordCount()));
+    for (query.first(); !query.eof(); query.next()) rows.push_back(store::currentRecord(query));
+    return rows;
+}
+
+QString AccountDatabase::decrypt(const QString& cipher) const { return store::decryptAccountText(cipher, accountKey_); }
+
+std::vector<TransferRecord> AccountDatabase::records() {
+    std::vector<TransferRecord> records;
+    for (const store::AccountRecord& row : storedRows()) {
+        TransferRecord record;
+        record.分类 = row.分类;
+        record.网址 = row.网址;
+        record.标题 = row.标题;
+        record.帐号 = row.帐号;
+        record.密码 = decrypt(row.密码);
+        record.备注 = decrypt(row.备注);
+        record.统计 = row.统计;
+        records.push_back(std::move(record));
+    }
+    return records;
+}
+
+void AccountDatabase::addOne(const TransferRecord& record) {
+    store::Query change(connection_);
+    // One line, so line breaks inside a value reach the engine unchanged.
+    change.setSql(QStringList{store::sql::insertRecord(store::recordToStore(record, accountKey_))});
+    change.execute();
+    if (record.统计 == 0) return;
+    const QString number = QString::number(connection_.database().lastInsertRowId());
+    change.setSql(QStringList{store::sql::setUseCount(number, record.统计)});
+    change.execute();
+}
+
+void AccountDatabase::addAll(const std::vector<TransferRecord>& records) {
+    Transaction transaction(connection_.database());
+    for (const TransferRecord& record : records) addOne(record);
+    transaction.commit();
+}
+
+}  // namespace tessavo::transfer

@@ -1,0 +1,121 @@
+#include "maintenance/transfer/CsvReader.h"
+
+#include <algorithm>
+
+#include "maintenance/transfer/Utf8Text.h"
+
+namespace tessavo::transfer {
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+std::size_t lineAt(std::string_view text, std::size_t offset) {
+    return 1 +
+           static_cast<std::size_t>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
+}
+
+// Walks the text once, keeping the line number as it goes.
+class Scanner {
+public:
+    explicit Scanner(std::string_view text) : text_(text) {}
+
+    std::vector<CsvRecord> records() {
+        std::vector<CsvRecord> result;
+        while (!atEnd()) {
+            CsvRecord record = nextRecord();
+            const bool emptyLine = record.fields.size() == 1 && record.fields.front().empty() && !lastFieldQuoted_;
+            if (!emptyLine) result.push_back(std::move(record));
+        }
+        return result;
+    }
+
+private:
+    bool atEnd() const { return at_ >= text_.size(); }
+    char peek() const { return text_[at_]; }
+    bool atLineBreak() const { return peek() == '\n' || (peek() == '\r' && text_.substr(at_, 2) == "\r\n"); }
+
+    void skipLineBreak() {
+        at_ += peek() == '\r' ? 2 : 1;
+        ++line_;
+    }
+
+    CsvRecord nextRecord() {
+        CsvRecord record;
+        record.line = line_;
+        for (;;) {
+            record.fields.push_back(nextField());
+            if (atEnd()) return record;
+            if (atLineBreak()) {
+                skipLineBreak();
+                return record;
+            }
+            ++at_;  // the comma
+        }
+    }
+
+    std::string nextField() {
+        lastFieldQuoted_ = !atEnd() && peek() == '"';
+        return lastFieldQuoted_ ? quotedField() : plainField();
+    }
+
+    std::string plainField() {
+        const std::size_t start = at_;
+        while (!atEnd() && peek() != ',' && !atLineBreak()) {
+            if (peek() == '"') throw CsvError(line_, "a quote inside a field that does not start with one");
+            ++at_;
+        }
+        return std::string(text_.substr(start, at_ - start));
+    }
+
+    std::string quotedField() {
+        const std::size_t openedOn = line_;
+        ++at_;
+        std::string field;
+        for (;;) {
+            const std::size_t quote = text_.find('"', at_);
+            if (quote == std::string_view::npos) throw CsvError(openedOn, "a quoted field is never closed");
+            const std::string_view part = text_.substr(at_, quote - at_);
+            line_ += static_cast<std::size_t>(std::count(part.begin(), part.end(), '\n'));
+            field.append(part);
+            at_ = quote + 1;
+            if (atEnd() || peek() != '"') break;
+            field.push_back('"');  // a doubled quote stands for one
+            ++at_;
+        }
+        if (!atEnd() && peek() != ',' && !atLineBreak())
+            throw CsvError(line_, "a closing quote is followed by something other than a comma or a line break");
+        return field;
+    }
+
+    std::string_view text_;
+    std::size_t at_ = 0;
+    std::size_t line_ = 1;
+    bool lastFieldQuoted_ = false;
+};
+
+}  // namespace
+
+CsvError::CsvError(std::size_t line, const std::string& reason)
+    : std::runtime_error("line " + std::to_string(line) + ": " + reason), line_(line), reason_(reason) {}
+
+std::vector<CsvRecord> readCsvRecords(std::string_view text) {
+    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) text.remove_prefix(kByteOrderMark.size());
+    if (const auto invalid = firstInvalidUtf8(text)) throw CsvError(lineAt(text, *invalid), "the text is not UTF-8");
+    return Scanner(text).records();
+}
+
+CsvTable readCsvTable(std::string_view text) {
+    std::vector<CsvRecord> records = readCsvRecords(text);
+    if (records.empty()) throw CsvError(1, "the file is empty; a header row is expected");
+    CsvTable table{std::move(records.front()), {}};
+    table.rows.assign(std::make_move_iterator(records.begin() + 1), std::make_move_iterator(records.end()));
+    const std::size_t columns = table.header.fields.size();
+    for (const CsvRecord& row : table.rows) {
+        if (row.fields.size() != columns)
+            throw CsvError(row.line, "the row has " + std::to_string(row.fields.size()) +
+                                         " fields where the header has " + std::to_string(columns));
+    }
+    return table;
+}
+
+}  // namespace tessavo::transfer

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "maintenance/transfer/Formats.h"
+
+namespace tessavo::transfer {
+
+struct ImportRequest {
+    QString directory;
+    QString file;
+    std::optional<Format> format;  // none: recognised by the file's header
+    bool dryRun = false;
+};
+
+struct RefusedRow {
+    std::size_t line = 0;
+    QString reason;
+};
+
+struct ImportReport {
+    Format format = Format::Tessavo;
+    int imported = 0;    // stored, or with a dry run to be stored
+    int duplicates = 0;  // equal to a stored record or an earlier row in category, title,
+                         // address, account and password
+    std::vector<RefusedRow> refused;
+    QString backupPath;  // empty when nothing was written
+    bool written = false;
+
+    // The lines that tell the user what happened.
+    QStringList describe(bool dryRun) const;
+};
+
+// The prefix of the backup taken before an import: "导入前备份_bak_".
+QString importBackupPrefix();
+
+// Reads the file, and unless it is a dry run or a row is refused, copies _.udb to a backup
+// and adds every new record in one transaction. Any refused row means nothing is written.
+// Throws tessavo::Error (with the line number for malformed files) and then has written
+// nothing either.
+ImportReport importRecords(const ImportRequest& request, const std::string& accountKey, const QDateTime& now);
+
+}  // namespace tessavo::transfer

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <variant>
+
+#include "maintenance/transfer/CsvReader.h"
+#include "maintenance/transfer/Formats.h"
+#include "maintenance/transfer/TransferRecord.h"
+
+namespace tessavo::transfer {
+
+// The category of a record that names neither a group nor a web address.
+QString defaultImportCategory();
+
+// Why a row cannot be stored.
+struct RowRefusal {
+    QString reason;
+};
+
+// Reads the rows of one manager's file as records: the category from the group or folder (its
+// last path element; KeePassXC's first element is its root group and names none), else from
+// the web address's host, else defaultImportCategory(); the title from the entry's name, else
+// the host. Notes of other managers are stored with CR LF line breaks, as the editor stores
+// them; our own files are taken exactly as they stand.
+class RowReader {
+public:
+    RowReader(Format format, const CsvRecord& header);
+
+    std::variant<TransferRecord, RowRefusal> read(const CsvRecord& row) const;
+
+private:
+    QString field(const CsvRecord& row, const char* column) const;
+    TransferRecord foreignRecord(const CsvRecord& row) const;
+
+    Format format_;
+    std::vector<std::string> columns_;
+};
+
+// The host of a web address, also of one written without a scheme; empty when there is none.
+QString hostOf(const QString& address);
+
+}  // namespace tessavo::transfer
