@@ -57,7 +57,7 @@ std::optional<transfer::Format> chosenFormat(const tools::Arguments& arguments, 
 int init(const tools::Arguments& arguments) {
     if (arguments.words.size() != 1) return usage();
     return guarded([&] {
-        print(QFile::decodeName(QFile::encodeName(store::createInitialDatabase(arguments.words[0]))));
+        print(store::createInitialDatabase(arguments.words[0]));
         return 0;
     });
 }
