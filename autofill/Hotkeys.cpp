@@ -3,12 +3,15 @@
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QStringList>
+#include <utility>
 
 #include "autofill/Unit_SendKey.h"
 #include "platform/Dialogs.h"
 #include "platform/GlobalAtoms.h"
 #include "platform/GlobalHotkeys.h"
 #include "platform/Guard.h"
+#include "platform/InputMethod.h"
 #include "platform/Keyboard.h"
 
 namespace tessavo {
@@ -23,6 +26,27 @@ int passwordId = 0;
 constexpr int kModifierReleaseWait = 2000;
 
 QString chooseRecordFirst() { return QStringLiteral("请先选择一组帐号,才能自动输入账户密码.!"); }
+
+// A hotkey another program holds is told of once, at the first login that cannot take it.
+struct RefusedHotkey {
+    const char* name;
+    bool told = false;
+};
+RefusedHotkey refusedAccountKey{"Ctrl + ←（自动输入帐号）"};
+RefusedHotkey refusedPasswordKey{"Ctrl + →（自动输入密码）"};
+
+void tellOfRefusedHotkeys(bool accountRefused, bool passwordRefused) {
+    QStringList names;
+    for (auto [hotkey, refused] :
+         {std::pair{&refusedAccountKey, accountRefused}, {&refusedPasswordKey, passwordRefused}}) {
+        if (refused && !hotkey->told) names << QString::fromUtf8(hotkey->name);
+        hotkey->told = refused;  // a key taken again is told of again when it is lost again
+    }
+    if (names.isEmpty()) return;
+    platform::inform(QStringLiteral("热键 %1 已被其他程序占用，无法注册，按下时不会自动输入。"
+                                    "请关闭占用的程序，然后重新登录。")
+                         .arg(names.join(QStringLiteral("、"))));
+}
 
 void sendKey(platform::Keyboard& keyboard, std::uint8_t code, std::uint32_t flags) {
     keyboard.keybdEvent(code, static_cast<std::uint8_t>(keyboard.mapVirtualKey(code) & 0xFF), flags);
@@ -57,6 +81,9 @@ void fill(QAbstractButton* copyButton, const QLineEdit* field, const AutoFillTar
         platform::keyboard().sleep(300);
         const QString text = field->text();
         letGoOfTheHotkey();
+        // A Chinese input method would turn the letters into candidates: direct input for the burst.
+        const platform::DirectInputScope directInput(platform::inputMethod(), platform::keyboard(),
+                                                     static_cast<std::size_t>(text.size()));
         SendKeyString(text, true);  // the text is read as the key language
     }
 }
@@ -72,8 +99,9 @@ void RegisterAutoFillHotkeys(const AutoFillTargets& targets) {
     // A press arrives from the event loop like any other event: its errors get the error box.
     const auto receiver = [targets](int id) { platform::runGuarded([&] { HotkeyMessage(id, targets); }); };
     platform::GlobalHotkeys& hotkeys = platform::globalHotkeys();
-    hotkeys.registerHotKey(accountId, platform::ModControl, vk::Left, receiver);
-    hotkeys.registerHotKey(passwordId, platform::ModControl, vk::Right, receiver);
+    const bool accountTaken = hotkeys.registerHotKey(accountId, platform::ModControl, vk::Left, receiver);
+    const bool passwordTaken = hotkeys.registerHotKey(passwordId, platform::ModControl, vk::Right, receiver);
+    tellOfRefusedHotkeys(!accountTaken, !passwordTaken);
 }
 
 void HotkeyMessage(int id, const AutoFillTargets& targets) {
@@ -96,6 +124,7 @@ void ReleaseAutoFillHotkeys() {
     // Released once: a second call has nothing left to drop.
     accountId = 0;
     passwordId = 0;
+    refusedAccountKey.told = refusedPasswordKey.told = false;
 }
 
 }  // namespace tessavo

@@ -14,45 +14,13 @@
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
+#include "platform/X11ErrorTrap.h"
 
 namespace tessavo::platform {
 namespace {
 
 // The modifiers that tell hotkeys apart; the locks are left out, they never switch one off.
 constexpr unsigned kHotkeyModifiers = ShiftMask | ControlMask | Mod1Mask | Mod4Mask;
-
-int trappedError = 0;
-
-int trapError(Display*, XErrorEvent* error) {
-    trappedError = error->error_code;
-    return 0;
-}
-
-// Collects the errors of the requests made during its life instead of letting Xlib end the
-// program (a key combination grabbed by another program gives BadAccess).
-class ErrorTrap {
-public:
-    explicit ErrorTrap(Display* display) : display_(display) {
-        XSync(display_, False);
-        trappedError = 0;
-        previous_ = XSetErrorHandler(trapError);
-    }
-    ~ErrorTrap() {
-        XSync(display_, False);
-        XSetErrorHandler(previous_);
-    }
-    ErrorTrap(const ErrorTrap&) = delete;
-    ErrorTrap& operator=(const ErrorTrap&) = delete;
-
-    bool failed() {
-        XSync(display_, False);
-        return trappedError != 0;
-    }
-
-private:
-    Display* display_;
-    XErrorHandler previous_ = nullptr;
-};
 
 KeySym keysymOf(std::uint8_t code) {
     if (code >= '0' && code <= '9') return XK_0 + (code - '0');
@@ -135,7 +103,7 @@ struct X11Hotkeys::Impl {
     }
 
     bool grab(const Combination& combination) {
-        ErrorTrap trap(display);
+        X11ErrorTrap trap(display);
         for (const unsigned mask : withLocks(combination.mask)) {
             XGrabKey(display, combination.key, mask, root, False, GrabModeAsync, GrabModeAsync);
         }

@@ -3,6 +3,7 @@
 // Xlib's macros must not reach Qt headers: the X headers come through X11Keymap.h only.
 #include "platform/X11Keymap.h"
 
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
@@ -12,7 +13,9 @@
 #include <utility>
 
 #include "platform/Error.h"
+#include "platform/KeyStrokes.h"
 #include "platform/UsKeyboardLayout.h"
+#include "platform/X11ErrorTrap.h"
 
 namespace tessavo::platform {
 namespace {
@@ -100,22 +103,83 @@ constexpr std::uint8_t kSpareCodes[] = {
     0xD9, 0xDA, 0xE9, 0xEA, 0xEB, 0xEC, 0xED, 0xEE, 0xEF, 0xF0, 0xF1, 0xF2, 0xF3, 0xF4, 0xF5,
 };
 
+// The symbols a character is lent a spare key with: a letter with its other case, so that
+// each case comes at its own level and neither depends on how the server fills a lone symbol.
+struct LentSymbols {
+    std::vector<KeySymbol> symbols;
+    bool shift = false;
+};
+
+LentSymbols lentSymbolsFor(KeySym keysym) {
+    KeySym lower = NoSymbol;
+    KeySym upper = NoSymbol;
+    XConvertCase(keysym, &lower, &upper);
+    if (lower == upper) return {{static_cast<KeySymbol>(keysym)}, false};
+    return {{static_cast<KeySymbol>(lower), static_cast<KeySymbol>(upper)}, keysym == upper};
+}
+
+// Spare keys are bound through the core protocol, which every client follows.
+class ServerKeymapWriter final : public KeymapWriter {
+public:
+    explicit ServerKeymapWriter(Display* display) : display_(display) {}
+
+    bool bind(KeyNumber key, const std::vector<KeySymbol>& symbols) override {
+        X11ErrorTrap trap(display_);
+        std::vector<KeySym> keysyms(symbols.begin(), symbols.end());
+        XChangeKeyboardMapping(display_, key, static_cast<int>(keysyms.size()), keysyms.data(), 1);
+        return !trap.failed();
+    }
+
+    void clear(KeyNumber key) override {
+        X11ErrorTrap trap(display_);
+        KeySym none = NoSymbol;
+        XChangeKeyboardMapping(display_, key, 1, &none, 1);
+        trap.failed();
+    }
+
+    void settle(int changes) override {
+        // Each program reads the changed keymap only when it comes to the change's notice, and
+        // then takes the keymap as it is at that moment: it must still hold the symbols of the
+        // keys typed before. No program says when it is done, so the wait grows with the
+        // number of changes it has to take in.
+        XSync(display_, False);
+        std::this_thread::sleep_for(std::chrono::milliseconds(kSettleBase + kSettlePerChange * changes));
+    }
+
+private:
+    static constexpr int kSettleBase = 300;
+    static constexpr int kSettlePerChange = 30;
+    Display* display_;
+};
+
+// A key as the keyboard presses it: the key, with the level-three key held around it or not.
+struct Binding {
+    KeyCode key = 0;
+    bool levelThree = false;
+    bool operator==(const Binding&) const = default;
+};
+
 }  // namespace
 
 struct X11Keyboard::Impl {
     DisplayHandle display;
     std::optional<X11Keymap> keymap;
+    std::vector<KeyLevels> levels;  // the active group of the keymap
     int typingDepth = 0;
     bool capsLockLifted = false;
     State state{};
-    std::array<KeyCode, 256> bound{};         // virtual key -> key, for the current burst
-    std::array<KeyCode, 256> down{};          // virtual key -> the key it went down on
-    std::array<std::uint8_t, 256> spareOf{};  // key -> spare virtual key handed out for it
+    std::array<Binding, 256> bound{};  // virtual key -> key, for the current burst
+    std::array<Binding, 256> down{};   // virtual key -> the key it went down on
     std::size_t nextSpare = 0;
+    std::optional<ServerKeymapWriter> writer;
+    std::optional<SpareKeys> spareKeys;  // only while a burst is open
 
     // The burst's snapshot; outside a burst every query looks at the mapping afresh.
     const X11Keymap& currentKeymap() {
-        if (typingDepth == 0 || !keymap) keymap.emplace(display.get());
+        if (typingDepth == 0 || !keymap) {
+            keymap.emplace(display.get());
+            levels = keymap->activeGroupLevels();
+        }
         return *keymap;
     }
 
@@ -125,41 +189,72 @@ struct X11Keyboard::Impl {
         return state.locked_mods;
     }
 
-    KeyCode resolve(std::uint8_t code) {
-        if (bound[code]) return bound[code];
+    Binding resolve(std::uint8_t code) {
+        if (bound[code].key) return bound[code];
         const X11Keymap& map = currentKeymap();
         for (const KeySym keysym : functionKeysyms(code)) {
-            if (const KeyCode key = map.findKeysym(keysym)) return key;
+            if (const KeyCode key = map.findKeysym(keysym)) return {key, false};
         }
-        // Letters, digits and punctuation: the key that gives the US key's two characters.
+        // Letters, digits and punctuation: the key that gives the US key's two characters in
+        // the active group, else a spare key lent to them (Ctrl+V on a Cyrillic layout).
         const char16_t plain = us::character(code, false);
         const char16_t shifted = us::character(code, true);
-        if (plain && shifted) return map.findKeyPair(plain, shifted);
-        return 0;
+        if (!plain || !shifted) return {};
+        if (const KeyCode key = map.findKeyPair(plain, shifted)) return {key, false};
+        if (!spareKeys) return {};
+        const auto key = spareKeys->keyFor({plain, shifted});
+        if (!key) return {};
+        bound[code] = {*key, false};
+        return bound[code];
     }
 
-    // The key code handed out for a character found on the keyboard.
-    std::uint16_t codeFor(char16_t ch, KeyPlacement placement) {
-        const std::uint16_t shift = placement.shift ? ShiftStateShift : 0;
+    // How the character is typed: a key of the active group, else a spare key lent to it.
+    std::optional<KeyStroke> strokeFor(char16_t ch) {
+        const std::vector<KeySym> keysyms = keysymsForCharacter(ch);
+        if (keysyms.empty()) return std::nullopt;
+        const std::uint16_t usCode = us::vkKeyScan(ch);
+        const bool preferShift = usCode != NoKeyCode && (usCode & ShiftStateShift);
+        const X11Keymap& map = currentKeymap();
+        const std::vector<KeySymbol> wanted(keysyms.begin(), keysyms.end());
+        if (auto stroke = findKeyStroke(levels, wanted, preferShift, map.levelThreeKey() != 0)) return stroke;
+        if (!spareKeys) return std::nullopt;
+        const LentSymbols lent = lentSymbolsFor(keysyms.front());
+        const auto key = spareKeys->keyFor(lent.symbols);
+        if (!key) return std::nullopt;
+        return KeyStroke{*key, lent.shift, false};
+    }
+
+    // The key code handed out for a character: the US virtual key where it is pressed the same
+    // way, else a spare one.
+    std::uint16_t codeFor(char16_t ch, const KeyStroke& stroke) {
+        const std::uint16_t shift = stroke.shift ? ShiftStateShift : 0;
+        const Binding binding{stroke.key, stroke.levelThree};
         const std::uint16_t usCode = us::vkKeyScan(ch);
         const auto usKey = static_cast<std::uint8_t>(usCode & 0xFF);
-        const bool sameLevel = usCode != NoKeyCode && (usCode & ShiftStateShift) == shift;
-        if (sameLevel && (bound[usKey] == 0 || bound[usKey] == placement.keycode)) {
-            bound[usKey] = placement.keycode;
+        const bool sameLevel = usCode != NoKeyCode && (usCode & ShiftStateShift) == shift && !stroke.levelThree;
+        if (sameLevel && (bound[usKey].key == 0 || bound[usKey] == binding)) {
+            bound[usKey] = binding;
             return shift | usKey;
         }
-        return shift | spareCodeFor(placement.keycode);
+        return shift | spareCodeFor(binding);
     }
 
-    std::uint8_t spareCodeFor(KeyCode key) {
-        const std::uint8_t held = spareOf[key];
-        if (held && bound[held] == key) return held;
+    std::uint8_t spareCodeFor(const Binding& binding) {
+        for (const std::uint8_t spare : kSpareCodes) {
+            if (bound[spare] == binding) return spare;
+        }
         // A burst binds far fewer keys than there are spare codes; when they run out, the
         // oldest binding is reused (each code is pressed right after it is handed out).
         const std::uint8_t spare = kSpareCodes[nextSpare++ % std::size(kSpareCodes)];
-        bound[spare] = key;
-        spareOf[key] = spare;
+        bound[spare] = binding;
         return spare;
+    }
+
+    // A spare key lent to other symbols no longer types what the codes bound to it stood for.
+    void forget(KeyCode key) {
+        for (Binding& binding : bound) {
+            if (binding.key == key) binding = {};
+        }
     }
 
     void fakeKey(KeyCode key, bool press) {
@@ -167,20 +262,34 @@ struct X11Keyboard::Impl {
         XFlush(display.get());
     }
 
+    void press(const Binding& binding) {
+        if (binding.levelThree) fakeKey(keymap->levelThreeKey(), true);
+        fakeKey(binding.key, true);
+    }
+
+    void release(const Binding& binding) {
+        fakeKey(binding.key, false);
+        if (binding.levelThree) fakeKey(keymap->levelThreeKey(), false);
+    }
+
     void startBurst() {
         keymap.emplace(display.get());
-        bound.fill(0);
-        spareOf.fill(0);
+        levels = keymap->activeGroupLevels();
+        bound.fill({});
         nextSpare = 0;
+        spareKeys.emplace(*writer, keymap->emptyKeys());
+        spareKeys->onReuse = [this](KeyNumber key) { forget(key); };
         capsLockLifted = lockedModifiers() & LockMask;
         if (capsLockLifted) XkbLockModifiers(display.get(), XkbUseCoreKbd, LockMask, 0);
         XSync(display.get(), False);
     }
 
     void endBurst() {
-        for (KeyCode& key : down) {
-            if (key) fakeKey(std::exchange(key, 0), false);
+        for (Binding& binding : down) {
+            if (binding.key) release(std::exchange(binding, {}));
         }
+        XSync(display.get(), False);
+        spareKeys.reset();  // the lent keys go back to empty
         if (capsLockLifted) {
             // A burst that pressed Caps Lock itself ({CAPSLOCK}) leaves the lock flipped from
             // the user's state, as the key press asked.
@@ -219,6 +328,7 @@ X11Keyboard::X11Keyboard(const char* displayName) : impl_(std::make_unique<Impl>
     impl_->display.reset(XOpenDisplay(displayName));
     if (!impl_->display) throw Error(std::string("cannot open the X display for typing"));
     Display* display = impl_->display.get();
+    impl_->writer.emplace(display);
     int event = 0, error = 0, major = 0, minor = 0, opcode = 0;
     if (!XTestQueryExtension(display, &event, &error, &major, &minor)) {
         throw Error(std::string("the X server has no XTest extension for typing"));
@@ -239,29 +349,25 @@ void X11Keyboard::keybdEvent(std::uint8_t code, std::uint8_t /*scan*/, std::uint
     // The key is found by its virtual key; the extended-key flag has no counterpart on X11,
     // where the keys it tells apart have keycodes of their own.
     if (flags & KeyEventKeyUp) {
-        const KeyCode key = impl_->down[code] ? std::exchange(impl_->down[code], 0) : impl_->resolve(code);
-        if (key) impl_->fakeKey(key, false);
+        const Binding binding = impl_->down[code].key ? std::exchange(impl_->down[code], {}) : impl_->resolve(code);
+        if (binding.key) impl_->release(binding);
         return;
     }
-    const KeyCode key = impl_->resolve(code);
-    if (!key) return;  // no such key on this keyboard: nothing is typed
-    impl_->down[code] = key;
-    impl_->fakeKey(key, true);
+    const Binding binding = impl_->resolve(code);
+    if (!binding.key) return;  // no such key on this keyboard: nothing is typed
+    impl_->down[code] = binding;
+    impl_->press(binding);
 }
 
 std::uint32_t X11Keyboard::mapVirtualKey(std::uint8_t code) {
     // Evdev keycodes are the kernel's key numbers plus 8, and those are the set-1 scan codes.
-    const KeyCode key = impl_->resolve(code);
+    const KeyCode key = impl_->resolve(code).key;
     return key >= 8 ? key - 8u : 0u;
 }
 
 std::uint16_t X11Keyboard::vkKeyScan(char16_t ch) {
-    const std::vector<KeySym> keysyms = keysymsForCharacter(ch);
-    if (keysyms.empty()) return NoKeyCode;
-    const std::uint16_t usCode = us::vkKeyScan(ch);
-    const bool preferShift = usCode != NoKeyCode && (usCode & ShiftStateShift);
-    const auto placement = impl_->currentKeymap().findCharacter(keysyms, preferShift);
-    return placement ? impl_->codeFor(ch, *placement) : NoKeyCode;
+    const auto stroke = impl_->strokeFor(ch);
+    return stroke ? impl_->codeFor(ch, *stroke) : NoKeyCode;
 }
 
 bool X11Keyboard::keyToggled(std::uint8_t code) { return impl_->state[code] & 1; }

@@ -7,9 +7,11 @@
 namespace tessavo::platform {
 
 // The keyboard on X11: events go in through XTest on a connection of its own; virtual keys
-// map onto the keys of the current keymap; the layout query finds a character's key and Shift
-// level in the active group. Characters reachable only at other levels (AltGr) or not at all
-// have no key code, so nothing but the character asked for is ever typed.
+// map onto the keys of the current keymap. A character is typed with the key that gives it in
+// the keymap's active group, at any of its four levels (levels three and four with the key the
+// keymap binds to the level-three shift); a character no key gives is typed on a spare key
+// (one without symbols) lent to its keysym for the burst. The keymap and the active group are
+// read afresh at each burst; nothing but the character asked for is ever typed.
 //
 // Virtual keys of letters, digits and punctuation keep their Windows values where the US
 // layout would give them; other characters get spare codes bound to their keys for the

@@ -70,6 +70,15 @@ void TargetProgram::clear() {
     if (!waitUntil([&] { return received().isEmpty(); })) fail("the target's field did not empty");
 }
 
+HeldHotkey::HeldHotkey(const std::string& display, const char* keyName) : display_(XOpenDisplay(display.c_str())) {
+    if (!display_) fail("cannot open the display");
+    const KeyCode key = XKeysymToKeycode(display_, XStringToKeysym(keyName));
+    XGrabKey(display_, key, ControlMask, DefaultRootWindow(display_), False, GrabModeAsync, GrabModeAsync);
+    XSync(display_, False);
+}
+
+HeldHotkey::~HeldHotkey() { XCloseDisplay(display_); }
+
 void AutoFillDesktop::TearDown() {
     target_.reset();
     EndToEnd::TearDown();

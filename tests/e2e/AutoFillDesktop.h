@@ -51,6 +51,19 @@ private:
 
 enum class TypingMode { Keystroke, Paste };
 
+// Another program that holds Ctrl plus a key (an X key name such as "Left") on the whole screen
+// for its lifetime, as a desktop's own shortcut would.
+class HeldHotkey {
+public:
+    HeldHotkey(const std::string& display, const char* keyName);
+    ~HeldHotkey();
+    HeldHotkey(const HeldHotkey&) = delete;
+    HeldHotkey& operator=(const HeldHotkey&) = delete;
+
+private:
+    _XDisplay* display_ = nullptr;
+};
+
 // The program with one account record on a private X server, and another program to fill.
 class AutoFillDesktop : public EndToEnd {
 protected:

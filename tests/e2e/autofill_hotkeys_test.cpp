@@ -76,24 +76,43 @@ TEST_F(AutoFill, CapsLockChangesNothingThatArrivesAndStaysOn) {
     EXPECT_TRUE(capsLockOn());
 }
 
-TEST_F(AutoFill, UnderTheGermanLayoutCharactersOnlyAltGrGivesGetTheMessage) {
+TEST_F(AutoFill, UnderTheGermanLayoutCharactersOfAltGrAndOfNoKeyArriveToo) {
     useLayout("de");
-    // The German layout gives these only with AltGr or as dead keys.
-    QString reachable = printableAscii();
-    for (const QChar c : QStringLiteral("@[\\]`|")) reachable.remove(c);
-    storeRecord(QStringLiteral("zoe.y"), reachable + QStringLiteral("@"));
+    const QString password = printableAscii() + QStringLiteral("é€中");
+    storeRecord(QStringLiteral("user.name@example.com"), password);
+    startAndChooseRecord();
+    startTarget();
+
+    expectBothFilled(QStringLiteral("user.name@example.com"), password);
+    EXPECT_TRUE(home().shownBoxes().isEmpty());
+}
+
+TEST_F(AutoFill, PasteModeOnALayoutWithoutALatinVStillPastes) {
+    useLayout("ru");
+    storeRecord(QStringLiteral("alice"), QStringLiteral("pw-ru-1"));
+    savePasteMode();
     startAndChooseRecord();
     TargetProgram& target = startTarget();
 
-    press("ctrl+Left");
-    EXPECT_EQ(target.waitFor(QStringLiteral("zoe.y")), QStringLiteral("zoe.y"));
-    target.clear();
-
     press("ctrl+Right");
-    EXPECT_EQ(target.waitFor(reachable), reachable);
-    answerBoxTitled(QStringLiteral("SendKeys"));
-    EXPECT_EQ(home().shownBoxes(), QStringList{kNoKeyMessage});
-    EXPECT_EQ(target.received(), reachable);
+    EXPECT_EQ(target.waitFor(QStringLiteral("pw-ru-1")), QStringLiteral("pw-ru-1"));
+    EXPECT_TRUE(home().shownBoxes().isEmpty());
+}
+
+TEST_F(AutoFill, AHotkeyAnotherProgramHoldsIsToldOfAfterTheLoginAndTheOtherOneWorks) {
+    storeRecord(QStringLiteral("alice"), QStringLiteral("pw-2"));
+    const HeldHotkey heldElsewhere(xvfb().display(), "Left");
+    start();
+    logIn();
+    answerBox(waitForBox());
+    EXPECT_EQ(
+        home().shownBoxes(),
+        QStringList{applicationTitle() + QStringLiteral("\t热键 Ctrl + ←（自动输入帐号） 已被其他程序占用，无法注册，"
+                                                        "按下时不会自动输入。请关闭占用的程序，然后重新登录。")});
+    chooseRecord(*mainWindow());
+    TargetProgram& target = startTarget();
+    press("ctrl+Right");
+    EXPECT_EQ(target.waitFor(QStringLiteral("pw-2")), QStringLiteral("pw-2"));
 }
 
 TEST_F(AutoFill, TheKeysWaitUntilTheUserLetsGoOfCtrlAndGetPastTheHeldArrowKey) {

@@ -22,6 +22,7 @@
 #include "tests/support/QtPrinters.h"
 #include "tests/support/RecordingClipboard.h"
 #include "tests/support/RecordingHotkeys.h"
+#include "tests/support/RecordingInputMethod.h"
 #include "tests/support/RecordingKeyboard.h"
 
 using namespace tessavo;
@@ -41,6 +42,7 @@ protected:
     void SetUp() override {
         ProgramFixture::SetUp();
         hotkeys->timeline = &keyboard->timeline;
+        inputMethod->timeline = &keyboard->timeline;
     }
 
     // What a click on a grid row leaves in the editor; the visible password field holds
@@ -71,6 +73,7 @@ protected:
     test::ScopedRecordingKeyboard keyboard;
     test::ScopedRecordingHotkeys hotkeys;
     test::ScopedRecordingClipboard clipboard;
+    test::ScopedRecordingInputMethod inputMethod;  // none running unless a test says so
 };
 
 // ---- registration and release -------------------------------------------------------------
@@ -317,6 +320,63 @@ TEST_F(AutoFill, ACharacterWithoutAKeyGetsTheSendersMessageAndTheRestIsTyped) {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].title, QStringLiteral("SendKeys"));
     EXPECT_EQ(keyboard->typedText(), "ab");
+}
+
+// ---- an input method in the focused window ----------------------------------------------------
+
+TEST_F(AutoFill, KeystrokesGoPastAnActiveInputMethodWhichIsActiveAgainAfterwards) {
+    logIn();
+    choose(QStringLiteral("alice"), QStringLiteral("abc123"));
+    useMode(Mode::Keystroke);
+    inputMethod->active = true;
+
+    press(Hotkey::Password);
+
+    const std::string timeline = keyboard->timelineText();
+    EXPECT_EQ(timeline.rfind("sleep 300 ungrab modifiers 2000 im inactive begin ", 0), 0u) << timeline;
+    // The input method comes back after a wait that lets the focused program take in the keys.
+    EXPECT_NE(timeline.find(" end sleep "), std::string::npos) << timeline;
+    EXPECT_EQ(timeline.substr(timeline.size() - 10), " im active") << timeline;
+    EXPECT_EQ(keyboard->typedText(), "abc123");
+    EXPECT_EQ(inputMethod->active, true);
+}
+
+TEST_F(AutoFill, AnInactiveOrUnreachableInputMethodIsLeftAloneAndTheKeysGoOut) {
+    logIn();
+    choose(QStringLiteral("alice"), QStringLiteral("abc123"));
+    useMode(Mode::Keystroke);
+    for (const std::optional<bool> state : {std::optional<bool>(false), std::optional<bool>()}) {
+        inputMethod->active = state;
+        keyboard->events.clear();
+        press(Hotkey::Password);
+        EXPECT_EQ(keyboard->typedText(), "abc123");
+        EXPECT_TRUE(inputMethod->switches.empty());
+        EXPECT_EQ(inputMethod->active, state);
+    }
+}
+
+TEST_F(AutoFill, PasteModeLeavesAnActiveInputMethodAlone) {
+    logIn();
+    choose(QStringLiteral("alice"), QStringLiteral("abc123"));
+    useMode(Mode::Paste);
+    inputMethod->active = true;
+
+    press(Hotkey::Password);
+
+    EXPECT_TRUE(inputMethod->switches.empty());
+    EXPECT_EQ(keyboard->typedText(), "<Ctrl+V>");
+}
+
+TEST_F(AutoFill, AnErrorOfTheKeySenderStillMakesTheInputMethodActiveAgain) {
+    logIn();
+    choose(QStringLiteral("alice"), QStringLiteral("a{ENTER x}b"));
+    useMode(Mode::Keystroke);
+    inputMethod->active = true;
+
+    press(Hotkey::Password);
+
+    EXPECT_EQ(dialogs->take().size(), 1u);
+    EXPECT_EQ(inputMethod->switches, (std::vector<std::string>{"inactive", "active"}));
 }
 
 }  // namespace

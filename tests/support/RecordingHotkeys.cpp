@@ -17,6 +17,7 @@ std::string hex(unsigned value) {
 
 bool RecordingHotkeys::registerHotKey(int id, unsigned modifiers, std::uint8_t vk, Receiver receiver) {
     calls.push_back("register " + hex(static_cast<unsigned>(id)) + " " + std::to_string(modifiers) + " " + hex(vk));
+    if (heldElsewhere.count(vk)) return false;
     registered[id] = {modifiers, vk, std::move(receiver)};
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,8 @@ public:
     // keys in hexadecimal).
     std::vector<std::string> calls;
     int grabsEnded = 0;
+    // Virtual keys that another program holds: registering them fails.
+    std::set<std::uint8_t> heldElsewhere;
     // When set, each end of the hotkey grab is also written here as "ungrab" (the recording
     // keyboard's timeline, so the order against the key events shows).
     std::vector<std::string>* timeline = nullptr;

@@ -8,6 +8,7 @@
 #include "platform/GlobalAtoms.h"
 #include "platform/GlobalHotkeys.h"
 #include "tests/support/RecordingHotkeys.h"
+#include "tests/support/ScriptedDialogs.h"
 
 using namespace tessavo;
 using platform::GlobalAtomReferences;
@@ -37,6 +38,7 @@ protected:
     int references(const char* atomName) { return GlobalAtomReferences(GlobalFindAtom(QString::fromLatin1(atomName))); }
 
     test::ScopedRecordingHotkeys hotkeys;
+    test::ScopedScriptedDialogs dialogs;
     AutoFillTargets targets;  // never reached: nothing is pressed here
 };
 
@@ -95,6 +97,40 @@ TEST_F(AutoFillHotkeys, TheReleaseAfterOneLoginDeletesTheAtoms) {
     EXPECT_EQ(GlobalFindAtom(QStringLiteral("9")), 0);
     EXPECT_EQ(HotkeyAccountId(), 0);
     EXPECT_EQ(HotkeyPasswordId(), 0);
+}
+
+const QString kLeftHeld = QStringLiteral(
+    "热键 Ctrl + ←（自动输入帐号） 已被其他程序占用，无法注册，按下时不会自动输入。请关闭占用的程序，然后重新登录。");
+
+TEST_F(AutoFillHotkeys, AHotkeyAnotherProgramHoldsIsToldOfOnceAndTheOtherOneStillWorks) {
+    hotkeys->heldElsewhere = {0x25};
+    RegisterAutoFillHotkeys(targets);
+    EXPECT_EQ(dialogs->takeTexts(), std::vector<QString>{kLeftHeld});
+    EXPECT_EQ(hotkeys->registered.count(HotkeyPasswordId()), 1u) << "Ctrl+Right is registered all the same";
+
+    RegisterAutoFillHotkeys(targets);  // the next login: still held, not told again
+    EXPECT_TRUE(dialogs->takeTexts().empty());
+
+    hotkeys->heldElsewhere = {0x25, 0x27};
+    RegisterAutoFillHotkeys(targets);  // Ctrl+Right is lost as well: only it is new
+    EXPECT_EQ(dialogs->takeTexts(), std::vector<QString>{QStringLiteral(
+                                        "热键 Ctrl + →（自动输入密码） 已被其他程序占用，无法注册，按下时不会自动输入。"
+                                        "请关闭占用的程序，然后重新登录。")});
+
+    hotkeys->heldElsewhere = {};
+    RegisterAutoFillHotkeys(targets);  // both free again: nothing to tell
+    EXPECT_TRUE(dialogs->takeTexts().empty());
+    hotkeys->heldElsewhere = {0x25};
+    RegisterAutoFillHotkeys(targets);  // lost anew: told anew
+    EXPECT_EQ(dialogs->takeTexts(), std::vector<QString>{kLeftHeld});
+}
+
+TEST_F(AutoFillHotkeys, BothHotkeysHeldElsewhereAreNamedInOneMessage) {
+    hotkeys->heldElsewhere = {0x25, 0x27};
+    RegisterAutoFillHotkeys(targets);
+    EXPECT_EQ(dialogs->takeTexts(), std::vector<QString>{QStringLiteral(
+                                        "热键 Ctrl + ←（自动输入帐号）、Ctrl + →（自动输入密码） 已被其他程序占用，"
+                                        "无法注册，按下时不会自动输入。请关闭占用的程序，然后重新登录。")});
 }
 
 }  // namespace

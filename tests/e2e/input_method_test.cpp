@@ -1,0 +1,125 @@
+// Keystrokes into a GTK entry while fcitx5's Pinyin engine is active for it, on a private X
+// server and a private session bus: the input method composes what other programs type, yet the
+// password arrives exactly and the input method is active again afterwards.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "autofill/Unit_SendKey.h"
+#include "platform/InputMethod.h"
+#include "platform/Keyboard.h"
+#include "platform/X11Keyboard.h"
+#include "tests/support/ScopedEnvironment.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "tests/support/WaitUntil.h"
+#include "tests/support/X11Desktop.h"
+#include "tests/support/XvfbServer.h"
+
+namespace tessavo::test {
+namespace {
+
+// Pinyin and the US keyboard in one group, Pinyin the input method that activation brings.
+const char* const kProfile =
+    "[Groups/0]\nName=Default\nDefault Layout=us\nDefaultIM=pinyin\n\n"
+    "[Groups/0/Items/0]\nName=keyboard-us\nLayout=\n\n"
+    "[Groups/0/Items/1]\nName=pinyin\nLayout=\n\n"
+    "[GroupOrder]\n0=Default\n";
+
+class StartedProcess {
+public:
+    StartedProcess(const QProcessEnvironment& environment, const QString& program, const QStringList& arguments) {
+        process_.setProcessEnvironment(environment);
+        process_.start(program, arguments);
+        if (!process_.waitForStarted()) ADD_FAILURE() << "cannot start " << program.toStdString();
+    }
+    ~StartedProcess() {
+        process_.kill();
+        process_.waitForFinished();
+    }
+    QProcess& operator*() { return process_; }
+
+private:
+    QProcess process_;
+};
+
+class InputMethodTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        environment_ = QProcessEnvironment::systemEnvironment();
+        environment_.insert(QStringLiteral("DISPLAY"), QString::fromStdString(server_.display()));
+        environment_.insert(QStringLiteral("HOME"), home_.path());
+        environment_.insert(QStringLiteral("XDG_CONFIG_HOME"), home_.filePath(QStringLiteral(".config")));
+        environment_.insert(QStringLiteral("XDG_DATA_HOME"), home_.filePath(QStringLiteral(".local/share")));
+        environment_.insert(QStringLiteral("XDG_RUNTIME_DIR"), home_.path());
+        environment_.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+        environment_.insert(QStringLiteral("GTK_IM_MODULE"), QStringLiteral("fcitx"));
+        environment_.insert(QStringLiteral("XMODIFIERS"), QStringLiteral("@im=fcitx"));
+        ASSERT_TRUE(QDir(home_.path()).mkpath(QStringLiteral(".config/fcitx5")));
+        QFile profile(home_.filePath(QStringLiteral(".config/fcitx5/profile")));
+        ASSERT_TRUE(profile.open(QIODevice::WriteOnly));
+        profile.write(kProfile);
+        profile.close();
+
+        bus_ = std::make_unique<StartedProcess>(
+            environment_, QStringLiteral("dbus-daemon"),
+            QStringList{QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+        ASSERT_TRUE(waitUntil([&] { return (**bus_).canReadLine() || (**bus_).waitForReadyRead(100); }));
+        const QByteArray address = (**bus_).readLine().trimmed();
+        ASSERT_FALSE(address.isEmpty());
+        environment_.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QString::fromUtf8(address));
+        busAddress_ = std::make_unique<ScopedEnvironment>("DBUS_SESSION_BUS_ADDRESS", address);
+
+        inputMethodProcess_ = std::make_unique<StartedProcess>(
+            environment_, QStringLiteral("fcitx5"),
+            QStringList{QStringLiteral("--disable=notificationitem,kimpanel,classicui,clipboard")});
+        ASSERT_TRUE(waitUntil([] { return platform::inputMethod().isActive().has_value(); }))
+            << "fcitx5 does not answer on the session bus";
+        previous_ = platform::installKeyboard(std::make_unique<platform::X11Keyboard>(server_.display().c_str()));
+    }
+
+    void TearDown() override { platform::installKeyboard(std::move(previous_)); }
+
+    XvfbServer server_;
+    QTemporaryDir home_;
+    QProcessEnvironment environment_;
+    std::unique_ptr<StartedProcess> bus_;
+    std::unique_ptr<ScopedEnvironment> busAddress_;
+    std::unique_ptr<StartedProcess> inputMethodProcess_;
+    std::unique_ptr<platform::Keyboard> previous_;
+    ScopedScriptedDialogs dialogs_;
+};
+
+TEST_F(InputMethodTest, ThePasswordArrivesExactlyThroughAnActivePinyinAndItStaysActive) {
+    X11Desktop desktop(server_.display());
+    StartedProcess zenity(environment_, QStringLiteral("zenity"),
+                          {QStringLiteral("--entry"), QStringLiteral("--title"), QStringLiteral("pinyin entry")});
+    const auto window = desktop.waitForShownWindow(QStringLiteral("pinyin entry"));
+    ASSERT_TRUE(window) << "zenity did not come up";
+    ASSERT_TRUE(desktop.focus(*window));
+    platform::InputMethod& inputMethod = platform::inputMethod();
+    // The entry's input context reaches fcitx5 once it has the focus; then Pinyin can be switched on.
+    ASSERT_TRUE(waitUntil([&] { return inputMethod.setActive(true) && inputMethod.isActive() == true; }))
+        << "Pinyin did not become active for the entry";
+
+    const QString password = QStringLiteral("abc123 hello world");
+    {
+        const platform::DirectInputScope direct(inputMethod, platform::keyboard(), password.size());
+        EXPECT_EQ(inputMethod.isActive(), false) << "direct input while the keys go out";
+        SendKeyString(password, true);
+    }
+    EXPECT_EQ(inputMethod.isActive(), true) << "the earlier state comes back";
+    // Typed afterwards as any other program would: Pinyin, active again, turns "ni" and a blank
+    // into a Chinese character; the Enter closes the entry.
+    SendKeyString(u"ni ~", true);
+
+    ASSERT_TRUE((*zenity).waitForFinished(int(kPatience.count()))) << "the entry did not close";
+    EXPECT_EQ(QString::fromUtf8((*zenity).readAllStandardOutput()), password + QStringLiteral("你\n"));
+    EXPECT_TRUE(dialogs_->takeTexts().empty());
+}
+
+}  // namespace
+}  // namespace tessavo::test
