@@ -101,7 +101,7 @@ void RegisterAutoFillHotkeys(const AutoFillTargets& targets) {
     platform::GlobalHotkeys& hotkeys = platform::globalHotkeys();
     const bool accountTaken = hotkeys.registerHotKey(accountId, platform::ModControl, vk::Left, receiver);
     const bool passwordTaken = hotkeys.registerHotKey(passwordId, platform::ModControl, vk::Right, receiver);
-    tellOfRefusedHotkeys(!accountTaken, !passwordTaken);
+    if (hotkeys.available()) tellOfRefusedHotkeys(!accountTaken, !passwordTaken);
 }
 
 void HotkeyMessage(int id, const AutoFillTargets& targets) {

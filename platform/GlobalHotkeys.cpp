@@ -17,6 +17,7 @@ public:
     bool registerHotKey(int, unsigned, std::uint8_t, Receiver) override { return false; }
     bool unregisterHotKey(int) override { return false; }
     void endHotkeyGrab() override {}
+    bool available() const override { return false; }
 };
 
 std::unique_ptr<GlobalHotkeys> makeDefault() {

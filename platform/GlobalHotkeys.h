@@ -31,6 +31,9 @@ public:
     // After a hotkey press the display server keeps the keyboard to itself for us until the key
     // is let go; this ends that, so keys sent now reach the focused window instead of coming back.
     virtual void endHotkeyGrab() = 0;
+    // False where the display server has no system-wide hotkeys at all (every registration
+    // fails, and no other program is to blame).
+    virtual bool available() const { return true; }
 };
 
 // The program's hotkeys: the X11 ones when the program runs on X11, none otherwise (every

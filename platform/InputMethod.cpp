@@ -50,8 +50,8 @@ private:
     }
 };
 
-constexpr std::size_t kSettleBase = 300;
-constexpr std::size_t kSettlePerKey = 20;
+constexpr std::size_t kSettleBase = 600;
+constexpr std::size_t kSettlePerKey = 30;
 constexpr std::size_t kMostKeys = 200;
 
 ServiceSlot<InputMethod>& slot() {

@@ -147,8 +147,8 @@ public:
     }
 
 private:
-    static constexpr int kSettleBase = 300;
-    static constexpr int kSettlePerChange = 30;
+    static constexpr int kSettleBase = 800;
+    static constexpr int kSettlePerChange = 40;
     Display* display_;
 };
 

@@ -73,6 +73,9 @@ public:
     KeyReader(const std::string& displayName, Window window) : display_(XOpenDisplay(displayName.c_str())) {
         if (!display_) throw std::runtime_error("cannot open " + displayName);
         XSelectInput(display_, window, KeyPressMask);
+        // Xlib loads its copy of the keymap, and starts following its changes, at the first
+        // lookup: that must be before the first change, as in a program that has run a while.
+        XkbKeycodeToKeysym(display_, 38, 0, 0);
         XSync(display_, False);
         start();
     }
@@ -109,6 +112,8 @@ private:
         while (XPending(display_) > 0) {
             XEvent event;
             XNextEvent(display_, &event);
+            // As every Xlib program should: the changed keys are fetched when the change is read.
+            if (event.type == MappingNotify) XRefreshKeyboardMapping(&event.xmapping);
             if (event.type == KeyPress) typed_ += pressedText(event.xkey);
         }
     }

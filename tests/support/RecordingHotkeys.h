@@ -17,6 +17,7 @@ public:
     bool registerHotKey(int id, unsigned modifiers, std::uint8_t vk, Receiver receiver) override;
     bool unregisterHotKey(int id) override;
     void endHotkeyGrab() override;
+    bool available() const override { return systemWide; }
 
     struct Registration {
         unsigned modifiers;
@@ -31,6 +32,8 @@ public:
     int grabsEnded = 0;
     // Virtual keys that another program holds: registering them fails.
     std::set<std::uint8_t> heldElsewhere;
+    // False: a display server without system-wide hotkeys, where every registration fails.
+    bool systemWide = true;
     // When set, each end of the hotkey grab is also written here as "ungrab" (the recording
     // keyboard's timeline, so the order against the key events shows).
     std::vector<std::string>* timeline = nullptr;

@@ -133,4 +133,12 @@ TEST_F(AutoFillHotkeys, BothHotkeysHeldElsewhereAreNamedInOneMessage) {
                                         "无法注册，按下时不会自动输入。请关闭占用的程序，然后重新登录。")});
 }
 
+TEST_F(AutoFillHotkeys, WithoutSystemWideHotkeysNothingIsToldOfAnotherProgram) {
+    hotkeys->systemWide = false;
+    hotkeys->heldElsewhere = {0x25, 0x27};
+    RegisterAutoFillHotkeys(targets);
+    EXPECT_TRUE(dialogs->takeTexts().empty());
+    EXPECT_TRUE(hotkeys->registered.empty());
+}
+
 }  // namespace
