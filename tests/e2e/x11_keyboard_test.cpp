@@ -86,14 +86,24 @@ public:
 
     // Everything typed since the last call: the presses up to the last event sent so far.
     std::string take() {
+        catchUp();
+        keysyms_.clear();
+        return std::exchange(typed_, {});
+    }
+    // The same presses as the names of their symbols.
+    std::vector<std::string> takeKeysyms() {
+        catchUp();
+        typed_.clear();
+        return std::exchange(keysyms_, {});
+    }
+
+private:
+    void catchUp() {
         stop();
         XSync(display_, False);
         readPending();
         start();
-        return std::exchange(typed_, {});
     }
-
-private:
     void start() {
         stop_ = false;
         thread_ = std::thread([this] {
@@ -114,7 +124,13 @@ private:
             XNextEvent(display_, &event);
             // As every Xlib program should: the changed keys are fetched when the change is read.
             if (event.type == MappingNotify) XRefreshKeyboardMapping(&event.xmapping);
-            if (event.type == KeyPress) typed_ += pressedText(event.xkey);
+            if (event.type != KeyPress) continue;
+            typed_ += pressedText(event.xkey);
+            KeySym keysym = NoSymbol;
+            char ignored[16];
+            XLookupString(&event.xkey, ignored, sizeof ignored, &keysym, nullptr);
+            const char* name = XKeysymToString(keysym);
+            keysyms_.push_back(name ? name : "?");
         }
     }
 
@@ -122,6 +138,7 @@ private:
     std::thread thread_;
     std::atomic<bool> stop_{false};
     std::string typed_;
+    std::vector<std::string> keysyms_;
 };
 
 // A plain top-level window that holds the keyboard focus and collects the key presses.
@@ -152,21 +169,8 @@ public:
     std::string takeTyped() { return reader_->take(); }
 
     // The symbols of the keys pressed since the last call, with the modifiers held then.
-    std::vector<std::string> takeKeysyms() {
-        XSync(display_.get(), False);
-        std::vector<std::string> names;
-        while (XPending(display_.get()) > 0) {
-            XEvent event;
-            XNextEvent(display_.get(), &event);
-            if (event.type != KeyPress) continue;
-            KeySym keysym = NoSymbol;
-            char ignored[16];
-            XLookupString(&event.xkey, ignored, sizeof ignored, &keysym, nullptr);
-            const char* name = XKeysymToString(keysym);
-            names.push_back(name ? name : "?");
-        }
-        return names;
-    }
+    // The symbols of the keys pressed since the last call, by name.
+    std::vector<std::string> takeKeysyms() { return reader_->takeKeysyms(); }
 
     bool keymapHas(KeySym keysym) { return XKeysymToKeycode(display_.get(), keysym) != 0; }
 
