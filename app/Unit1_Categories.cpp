@@ -46,7 +46,9 @@ void TForm1::Button_GeiClassClick() {
     ListBox_Class->addItems(names);
     Edit_FenLei->addItems(names);
     Edit_FenLei->setCurrentIndex(-1);  // the load leaves the editor without a category
-    ADOQuery1->close();
+    // The grid empties; a refresh right after this (the login's, the category commands') takes
+    // these rows back instead of fetching them once more, unless the database changed.
+    ADOQuery1->closeKeepingRows();
 }
 
 void TForm1::N5Click() {

@@ -5,6 +5,7 @@
 namespace tessavo::store {
 
 void openBrowse(Query& query, const QString& statement) {
+    if (query.reopenKeptRows({statement})) return;
     query.close();
     query.clearSql();
     query.addSql(statement);

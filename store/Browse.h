@@ -10,6 +10,7 @@ class Query;
 // How the account page runs its statements on a query object.
 
 // A browse statement: close the query, clear its text, add the statement, open the result.
+// Rows the query has just kept of this very statement serve when nothing changed since.
 void openBrowse(Query& query, const QString& statement);
 // A change statement: clear the text, add the lines, execute them as one statement.
 // Returns the number of rows changed.

@@ -1,12 +1,29 @@
 #include "store/Query.h"
 
 #include <QRegularExpression>
+#include <utility>
 
 #include "platform/Error.h"
 #include "store/Connection.h"
 #include "store/SqlCipherFile.h"
 
+#include <sqlite3.h>
+
 namespace tessavo::store {
+
+namespace {
+
+// Change statements run through any query object of the process. Counting them all, not only
+// those of one connection, errs on the safe side for rows kept for reuse.
+std::uint64_t statementsRun = 0;
+
+QString statementTextOf(const QStringList& lines) {
+    QString text;
+    for (const QString& line : lines) text += line + QStringLiteral("\r\n");
+    return text;
+}
+
+}  // namespace
 
 Query::Query(Connection& connection, QObject* parent) : QObject(parent), connection_(&connection) {
     connection.attach(this);
@@ -47,11 +64,7 @@ void Query::setSql(const QStringList& lines) {
     lines_ = lines;
 }
 
-QString Query::statementText() const {
-    QString text;
-    for (const QString& line : lines_) text += line + QStringLiteral("\r\n");
-    return text;
-}
+QString Query::statementText() const { return statementTextOf(lines_); }
 
 // ---- Running
 
@@ -59,25 +72,68 @@ void Query::open() {
     close();
     SqlStatement statement = connection().database().prepare(statementText());
     if (statement.columnCount() == 0) fail(QStringLiteral("The statement does not return a result set."));
+    const DatabaseStamp stamp = databaseStamp();
     replaceResult(ResultSet::fetch(statement));
+    resultStamp_ = stamp;
 }
 
 int Query::execute() {
     SqlCipherFile& database = connection().database();
     SqlStatement statement = database.prepare(statementText());
+    ++statementsRun;  // also when it fails: whatever it may have done, kept rows are not trusted
     statement.run();
     return statement.isReadOnly() ? 0 : database.changes();
 }
 
 void Query::close() {
+    dropKeptRows();
     if (isOpen()) replaceResult(std::nullopt);
 }
 
-void Query::replaceResult(std::optional<ResultSet> result) {
+void Query::closeKeepingRows() {
+    dropKeptRows();
+    if (!isOpen()) return;
+    const DatabaseStamp stamp = resultStamp_;
+    std::optional<ResultSet> rows = replaceResult(std::nullopt);
+    kept_.emplace(KeptRows{std::move(*rows), statementText(), stamp});
+    // Only a reopen in the same pass of the event loop finds them: they hold no memory longer.
+    const std::uint64_t serial = ++keptSerial_;
+    QMetaObject::invokeMethod(
+        this,
+        [this, serial] {
+            if (serial == keptSerial_) dropKeptRows();
+        },
+        Qt::QueuedConnection);
+}
+
+bool Query::reopenKeptRows(const QStringList& lines) {
+    std::optional<KeptRows> kept = std::exchange(kept_, std::nullopt);
+    if (!kept || isOpen() || kept->statement != statementTextOf(lines) || kept->stamp != databaseStamp()) return false;
+    setSql(lines);
+    kept->rows.first();
+    replaceResult(std::move(kept->rows));
+    resultStamp_ = kept->stamp;
+    return true;
+}
+
+void Query::dropKeptRows() { kept_.reset(); }
+
+Query::DatabaseStamp Query::databaseStamp() {
+    SqlCipherFile& database = connection().database();
+    std::int64_t dataVersion = 0;
+    {
+        SqlStatement version = database.prepare(QStringLiteral("PRAGMA data_version"));
+        if (version.step()) dataVersion = version.int64(0);
+    }
+    return DatabaseStamp{statementsRun, sqlite3_total_changes(database.handle()), dataVersion};
+}
+
+std::optional<ResultSet> Query::replaceResult(std::optional<ResultSet> result) {
     emit resultAboutToChange();
-    result_ = std::move(result);
+    std::optional<ResultSet> previous = std::exchange(result_, std::move(result));
     emit resultChanged();
     if (result_) emit currentRowChanged(result_->recNo());
+    return previous;
 }
 
 // ---- The open result
@@ -143,6 +199,7 @@ void Query::deleteCurrent() {
         QStringLiteral("DELETE FROM %1.%2 WHERE %3 = ?1")
             .arg(quotedIdentifier(key->schema), quotedIdentifier(key->table), quotedIdentifier(key->column)));
     statement.bindText(1, result.text(result.recNo() - 1, key->position));
+    ++statementsRun;
     statement.run();
     // A row that is no longer in its table is gone all the same: it leaves the result too.
     emit resultAboutToChange();

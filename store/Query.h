@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <optional>
 
 #include "store/ResultSet.h"
@@ -39,8 +40,16 @@ public:
     void open();
     // Runs a change statement; returns the number of rows it changed. An open result stays.
     int execute();
-    // Closes the result; harmless when closed.
+    // Closes the result; harmless when closed. Rows kept by closeKeepingRows() go too.
     void close();
+    // Closes the result as close() does, but keeps its rows aside until control returns to the
+    // event loop, so that reopening the same statement right away need not fetch them again.
+    void closeKeepingRows();
+    // Opens `lines` from the kept rows when they were fetched by exactly this statement text
+    // and nothing has changed the database since: the text becomes `lines`, the rows become
+    // the open result with the first row current, as a fresh open() would leave them; true.
+    // Otherwise the kept rows go and nothing else happens; false.
+    bool reopenKeptRows(const QStringList& lines);
     bool isOpen() const { return result_.has_value(); }
     // The open result for views; nullptr when closed.
     const ResultSet* result() const { return result_ ? &*result_ : nullptr; }
@@ -85,13 +94,34 @@ private:
     Connection& connection() const;
     [[noreturn]] void fail(const QString& text) const;
     const ResultSet& openResult() const;
-    void replaceResult(std::optional<ResultSet> result);
+    // Puts `result` in place of the open one, which it returns.
+    std::optional<ResultSet> replaceResult(std::optional<ResultSet> result);
     template <typename Move>
     void navigate(Move move);
+
+    // What the database was when a result was fetched; equal stamps mean no change between.
+    struct DatabaseStamp {
+        std::uint64_t statementsRun = 0;  // change statements run through any query
+        std::int64_t rowsChanged = 0;     // rows changed on this connection, by any means
+        std::int64_t dataVersion = 0;     // moves when another connection commits
+        bool operator==(const DatabaseStamp&) const = default;
+    };
+    DatabaseStamp databaseStamp();
+    void dropKeptRows();
+
+    // Rows put aside by closeKeepingRows(), with the statement text that fetched them.
+    struct KeptRows {
+        ResultSet rows;
+        QString statement;
+        DatabaseStamp stamp;
+    };
 
     Connection* connection_;
     QStringList lines_;
     std::optional<ResultSet> result_;
+    DatabaseStamp resultStamp_;
+    std::optional<KeptRows> kept_;
+    std::uint64_t keptSerial_ = 0;
 };
 
 }  // namespace tessavo::store

@@ -428,5 +428,145 @@ TEST_F(QueryTest, ExecutingAChangeLeavesTheBrowseClosedUntilTheNextLoad) {
     EXPECT_EQ(query_.recordCount(), 3);
 }
 
+// ---- Rows kept for a reopen right after the close
+
+QStringList titlesByUse(Connection& connection) {
+    Query fresh(connection);
+    fresh.setSql(sql::browseByUse());
+    fresh.open();
+    QStringList titles;
+    for (; !fresh.eof(); fresh.next()) titles.append(fresh.field(3));
+    return titles;
+}
+
+QStringList titlesOf(Query& query) {
+    QStringList titles;
+    for (query.first(); !query.eof(); query.next()) titles.append(query.field(3));
+    return titles;
+}
+
+struct BetweenCase {
+    const char* what;
+    void (*act)(Connection& connection, Query& query, const test::TempAppDir& app);
+    bool reused;
+};
+
+void raiseThird(Connection& connection) {
+    Query other(connection);
+    other.setSql(QStringLiteral("update data set 统计=统计+10 where 标题='丙'"));
+    other.execute();
+}
+
+TEST_F(QueryTest, KeptRowsServeOnlyWhenNothingChangedTheDatabaseOrTheQuery) {
+    addThree();
+    const BetweenCase cases[] = {
+        {"nothing", [](Connection&, Query&, const test::TempAppDir&) {}, true},
+        {"a change statement of another query object",
+         [](Connection& connection, Query&, const test::TempAppDir&) { raiseThird(connection); }, false},
+        {"a change statement that changes no row",
+         [](Connection& connection, Query&, const test::TempAppDir&) {
+             Query other(connection);
+             other.setSql(QStringLiteral("update data set 统计=0 where 编号=-1"));
+             other.execute();
+         },
+         false},
+        {"a change straight through the connection's file",
+         [](Connection& connection, Query&, const test::TempAppDir&) {
+             connection.database().execute(QStringLiteral("update data set 统计=统计+20 where 标题='乙'"));
+         },
+         false},
+        {"a commit of another connection to the same file",
+         [](Connection&, Query&, const test::TempAppDir& app) {
+             app.openDatabase().execute(QStringLiteral("update data set 统计=统计+40 where 标题='丙'"));
+         },
+         false},
+        {"a row deleted through another query object",
+         [](Connection& connection, Query&, const test::TempAppDir&) {
+             Query other(connection);
+             other.setSql(sql::browseByUse());
+             other.open();
+             other.deleteCurrent();
+         },
+         false},
+        {"a new statement text on the query",
+         [](Connection&, Query& query, const test::TempAppDir&) { query.clearSql(); }, false},
+        {"a close of the query", [](Connection&, Query& query, const test::TempAppDir&) { query.close(); }, false},
+        {"a close of the connection",
+         [](Connection& connection, Query&, const test::TempAppDir&) { connection.close(); }, false},
+    };
+    for (const BetweenCase& between : cases) {
+        SCOPED_TRACE(between.what);
+        openBrowse();
+        query_.closeKeepingRows();
+        ASSERT_FALSE(query_.isOpen()) << "the grid empties as with close()";
+        between.act(connection_, query_, app_);
+        EXPECT_EQ(query_.reopenKeptRows({sql::browseByUse()}), between.reused);
+        if (!between.reused) {
+            EXPECT_FALSE(query_.isOpen()) << "a refused reopen opens nothing";
+            openBrowse();
+        }
+        EXPECT_EQ(titlesOf(query_), titlesByUse(connection_)) << "the rows are those the database holds now";
+    }
+}
+
+TEST_F(QueryTest, KeptRowsServeOnlyTheStatementThatFetchedThemAndOnlyOnce) {
+    addThree();
+    openBrowse();
+    query_.closeKeepingRows();
+    EXPECT_FALSE(query_.reopenKeptRows({sql::browseUnsorted()}));
+    EXPECT_FALSE(query_.reopenKeptRows({sql::browseByUse()})) << "the refused reopen let the rows go";
+
+    openBrowse();
+    query_.closeKeepingRows();
+    EXPECT_FALSE(query_.reopenKeptRows({sql::browseByUse(), QString()})) << "an extra line is another text";
+    EXPECT_FALSE(query_.reopenKeptRows({sql::browseByUse()}));
+
+    openBrowse();
+    query_.closeKeepingRows();
+    ASSERT_TRUE(query_.reopenKeptRows({sql::browseByUse()}));
+    query_.close();
+    EXPECT_FALSE(query_.reopenKeptRows({sql::browseByUse()}));
+
+    query_.closeKeepingRows();  // a closed query has nothing to keep
+    EXPECT_FALSE(query_.reopenKeptRows({sql::browseByUse()}));
+}
+
+TEST_F(QueryTest, AReopenLeavesTheQueryAsAFreshOpenWould) {
+    addThree();
+    openBrowse();
+    query_.last();
+    query_.next();  // past the end: both the row and the flag differ from a fresh result
+    query_.closeKeepingRows();
+
+    QSignalSpy aboutToChange(&query_, &Query::resultAboutToChange);
+    QSignalSpy changed(&query_, &Query::resultChanged);
+    QSignalSpy currentRow(&query_, &Query::currentRowChanged);
+    ASSERT_TRUE(query_.reopenKeptRows({sql::browseByUse()}));
+    EXPECT_EQ(aboutToChange.count(), 1);
+    EXPECT_EQ(changed.count(), 1);
+    ASSERT_EQ(currentRow.count(), 1);
+    EXPECT_EQ(currentRow.front().front().toInt(), 1);
+
+    EXPECT_EQ(query_.sql(), QStringList{sql::browseByUse()});
+    EXPECT_EQ(query_.recNo(), 1);
+    EXPECT_FALSE(query_.eof());
+    EXPECT_FALSE(query_.bof());
+    EXPECT_EQ(query_.recordCount(), 3);
+    EXPECT_EQ(query_.fieldByName(QStringLiteral("标题")), QStringLiteral("甲"));
+
+    query_.deleteCurrent();  // the reopened rows still know their table's key
+    EXPECT_EQ(countRows(), 2);
+    EXPECT_EQ(titlesOf(query_), titlesByUse(connection_));
+}
+
+TEST_F(QueryTest, RowsKeptOfAnEmptyResultReopenEmpty) {
+    openBrowse();
+    query_.closeKeepingRows();
+    ASSERT_TRUE(query_.reopenKeptRows({sql::browseByUse()}));
+    EXPECT_EQ(query_.recordCount(), 0);
+    EXPECT_TRUE(query_.eof());
+    EXPECT_TRUE(query_.bof());
+}
+
 }  // namespace
 }  // namespace tessavo::store
