@@ -33,13 +33,12 @@ bool CategoryNames::contains(const QString& name) const { return folded_.contain
 CategoryNames categoriesOf(const ResultSet& result) {
     CategoryNames categories;
     if (result.columnCount() <= kCategoryColumn) return categories;
-    // Most rows repeat a category already met: their bytes are recognised before any
+    // Most rows repeat a category already met: their stored bytes are recognised before any
     // conversion to text and case folding.
     std::unordered_set<std::string_view> seen;
     for (int row = 0; row < result.rowCount(); ++row) {
-        const std::string_view bytes = result.utf8(row, kCategoryColumn);
-        if (!seen.insert(bytes).second) continue;
-        categories.add(QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())));
+        if (!seen.insert(result.fieldKey(row, kCategoryColumn)).second) continue;
+        categories.add(result.text(row, kCategoryColumn));
     }
     return categories;
 }

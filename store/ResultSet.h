@@ -3,8 +3,8 @@
 #include <QString>
 #include <QStringList>
 #include <cstddef>
+#include <memory>
 #include <optional>
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -13,8 +13,10 @@ namespace tessavo::store {
 class SqlStatement;
 
 // A static result: every row fetched when the query opened, walked in both directions with a
-// current row. Fields are kept as the engine's text in one flat UTF-8 buffer and turned into
-// QString only when read, so a large browse costs little memory and opens quickly.
+// current row. Rows are kept compactly and turned into QString only field by field when read,
+// so a large browse costs little memory and opens quickly: the fields of a row stand back to
+// back in large blocks, each behind a short header holding its length, and a field written in
+// upper-case hexadecimal digits (the cipher texts) is kept as the bytes it spells, half its size.
 class ResultSet {
 public:
     // The column through which a row is found again in its table, to delete it.
@@ -38,7 +40,8 @@ public:
 
     // The field at a 0-based row and column as text; a field without value is empty text.
     QString text(int row, int column) const;
-    std::string_view utf8(int row, int column) const;
+    // Bytes that are equal for two fields exactly when their texts are; valid while the result lives.
+    std::string_view fieldKey(int row, int column) const;
 
     // The cursor. recNo() is the 1-based number of the current row, 0 in an empty result.
     int recNo() const { return current_ + 1; }
@@ -60,15 +63,22 @@ public:
     void removeCurrentRow();
 
 private:
-    std::size_t cellIndex(int row, int column) const;
+    struct StoredField {
+        std::string_view header;  // the length and the packing, as written before the bytes
+        std::string_view bytes;
+        bool packed;  // the bytes spell hexadecimal digits, two per byte
+    };
+    StoredField storedField(int row, int column) const;
+    char* reserve(std::size_t size);
     void resetCursor();
     void moveTo(int row);
 
     QStringList columnNames_;
     std::optional<KeyColumn> keyColumn_;
-    std::string bytes_;                // every field's text, back to back
-    std::vector<std::size_t> starts_;  // where each cell begins in bytes_, plus the end
-    std::vector<int> rows_;            // the stored rows still in the result, in order
+    std::vector<std::unique_ptr<char[]>> blocks_;  // the stored rows, each whole in one block
+    char* fill_ = nullptr;                         // where the next row goes in the block being filled
+    std::size_t blockFree_ = 0;                    // and how many bytes that block has left
+    std::vector<const char*> rows_;                // where each row still in the result begins, in order
     int current_ = -1;
     bool eof_ = true;
     bool bof_ = true;

@@ -1,0 +1,130 @@
+// The rows of a static result as they are kept: every text reads back exactly, whatever its
+// form or length, across many rows and after rows are dropped; equal fields share one key.
+#include <gtest/gtest.h>
+
+#include <QStringList>
+#include <vector>
+
+#include "store/CategoryNames.h"
+#include "store/ResultSet.h"
+#include "store/SqlCipherFile.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/TempAppDir.h"
+
+namespace tessavo::store {
+namespace {
+
+class ResultRowsTest : public testing::Test {
+protected:
+    ResultRowsTest() : database_(app_.openDatabase()) {
+        database_.execute(QStringLiteral("CREATE TEMP TABLE texts (position INTEGER PRIMARY KEY, a, b)"));
+    }
+
+    // Stores each pair as one row; a null QString is stored as no value.
+    void store(const std::vector<std::pair<QString, QString>>& rows) {
+        SqlStatement insert = database_.prepare(QStringLiteral("INSERT INTO texts (a, b) VALUES (?1, ?2)"));
+        for (const auto& [a, b] : rows) {
+            a.isNull() ? insert.bindNull(1) : insert.bindText(1, a);
+            b.isNull() ? insert.bindNull(2) : insert.bindText(2, b);
+            insert.run();
+            insert.reset();
+        }
+    }
+
+    ResultSet fetch(const QString& statement = QStringLiteral("SELECT a, b FROM texts ORDER BY position")) {
+        SqlStatement select = database_.prepare(statement);
+        return ResultSet::fetch(select);
+    }
+
+    test::TempAppDir app_;
+    SqlCipherFile database_;
+};
+
+QString repeated(const QString& piece, int times) {
+    QString text;
+    for (int i = 0; i < times; ++i) text += piece;
+    return text;
+}
+
+TEST_F(ResultRowsTest, EveryFormOfTextReadsBackExactly) {
+    const QStringList texts = {
+        QString(),                               // no value
+        QStringLiteral("0"),                     // one digit: odd
+        QStringLiteral("00"),                    //
+        QStringLiteral("0123456789ABCDEF"),      // a cipher text
+        QStringLiteral("0123456789abcdef"),      // lower-case digits stay as they are
+        QStringLiteral("ABCDE"),                 // odd length
+        QStringLiteral("ABCG"),                  // no hexadecimal digit
+        QStringLiteral(" AB"),                   //
+        QStringLiteral("密码"),                  //
+        QStringLiteral("A\u00e9"),               //
+        QStringLiteral("0000FF00"),              // zero bytes in the stored form
+        repeated(QStringLiteral("9F"), 70),      // a header of two bytes
+        repeated(QStringLiteral("数据"), 50),    //
+        repeated(QStringLiteral("C3D"), 30000),  // a row bigger than a block
+        repeated(QStringLiteral("E1"), 40000),   //
+        QStringLiteral("12345"),                 // a number as text
+    };
+    std::vector<std::pair<QString, QString>> rows;
+    for (const QString& text : texts) rows.emplace_back(text, text + QStringLiteral("|"));
+    store(rows);
+
+    const ResultSet result = fetch();
+    ASSERT_EQ(result.rowCount(), texts.size());
+    for (int row = 0; row < result.rowCount(); ++row) {
+        SCOPED_TRACE(texts[row].left(20).toStdString());
+        EXPECT_EQ(result.text(row, 0), texts[row]);  // no value reads as empty text
+        EXPECT_EQ(result.text(row, 1), texts[row] + QStringLiteral("|"));
+    }
+}
+
+TEST_F(ResultRowsTest, ManyRowsOverSeveralBlocksReadBackInOrderAndAfterDrops) {
+    std::vector<std::pair<QString, QString>> rows;
+    for (int row = 0; row < 6000; ++row)
+        rows.emplace_back(QStringLiteral("标题 %1").arg(row),
+                          QString::number(row * 7919, 16).toUpper() + QStringLiteral("00"));
+    store(rows);
+
+    ResultSet result = fetch();
+    ASSERT_EQ(result.rowCount(), 6000);
+    for (int row = 0; row < 6000; ++row) {
+        ASSERT_EQ(result.text(row, 0), rows[row].first);
+        ASSERT_EQ(result.text(row, 1), rows[row].second);
+    }
+    result.setRecNo(3000);
+    result.removeCurrentRow();
+    result.last();
+    result.removeCurrentRow();
+    EXPECT_EQ(result.rowCount(), 5998);
+    EXPECT_EQ(result.text(2998, 0), rows[2998].first);
+    EXPECT_EQ(result.text(2999, 0), rows[3000].first) << "the dropped row is skipped";
+    EXPECT_EQ(result.text(5997, 1), rows[5998].second);
+}
+
+TEST_F(ResultRowsTest, FieldKeysAreEqualExactlyWhenTheTextsAre) {
+    const QStringList texts = {
+        QStringLiteral("ABCD"), QStringLiteral("abcd"), QStringLiteral("ABCD"),   QString(),
+        QStringLiteral(""),     QStringLiteral("AB"),   QStringLiteral("\u00ab"), QStringLiteral("ABCD ")};
+    std::vector<std::pair<QString, QString>> rows;
+    for (const QString& text : texts) rows.emplace_back(text, QString());
+    store(rows);
+    const ResultSet result = fetch();
+    for (int one = 0; one < result.rowCount(); ++one)
+        for (int other = 0; other < result.rowCount(); ++other)
+            EXPECT_EQ(result.fieldKey(one, 0) == result.fieldKey(other, 0),
+                      result.text(one, 0) == result.text(other, 0))
+                << one << " and " << other;
+}
+
+TEST_F(ResultRowsTest, CategoriesInEveryStoredFormAreListedOnceIgnoringCase) {
+    store({{QStringLiteral("1"), QStringLiteral("CAFE")},
+           {QStringLiteral("2"), QStringLiteral("cafe")},
+           {QStringLiteral("3"), QStringLiteral("CAFE")},
+           {QStringLiteral("4"), QStringLiteral("BEEF01")},
+           {QStringLiteral("5"), QStringLiteral("咖啡")}});
+    EXPECT_EQ(categoriesOf(fetch()).names(),
+              (QStringList{QStringLiteral("CAFE"), QStringLiteral("BEEF01"), QStringLiteral("咖啡")}));
+}
+
+}  // namespace
+}  // namespace tessavo::store
