@@ -60,9 +60,9 @@ struct Target {
 
 const std::vector<Target>& targets() {
     static const std::vector<Target> all = {
-        {"login_to_filled_grid", 100000, 1000.0, 3.0},    {"search", 100000, std::nullopt, 2.0},
-        {"search_broad", 100000, std::nullopt, 2.0},      {"cell_click", 100000, 20.0, std::nullopt},
-        {"rss_after_login", 100000, 150.0, std::nullopt},
+        {"login_to_filled_grid", 100000, 1000.0, 1.3},   {"search", 100000, std::nullopt, 2.0},
+        {"search_broad", 100000, std::nullopt, 2.0},     {"cell_click", 100000, 20.0, std::nullopt},
+        {"rss_after_login", 100000, 60.0, std::nullopt},
     };
     return all;
 }

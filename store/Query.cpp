@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/Error.h"
+#include "platform/FreedMemory.h"
 #include "store/Connection.h"
 #include "store/SqlCipherFile.h"
 
@@ -16,6 +17,8 @@ namespace {
 // Change statements run through any query object of the process. Counting them all, not only
 // those of one connection, errs on the safe side for rows kept for reuse.
 std::uint64_t statementsRun = 0;
+
+constexpr int kRowsWorthReleasingMemory = 10000;
 
 QString statementTextOf(const QStringList& lines) {
     QString text;
@@ -70,11 +73,19 @@ QString Query::statementText() const { return statementTextOf(lines_); }
 
 void Query::open() {
     close();
-    SqlStatement statement = connection().database().prepare(statementText());
-    if (statement.columnCount() == 0) fail(QStringLiteral("The statement does not return a result set."));
-    const DatabaseStamp stamp = databaseStamp();
-    replaceResult(ResultSet::fetch(statement));
-    resultStamp_ = stamp;
+    {
+        SqlStatement statement = connection().database().prepare(statementText());
+        if (statement.columnCount() == 0) fail(QStringLiteral("The statement does not return a result set."));
+        const DatabaseStamp stamp = databaseStamp();
+        replaceResult(ResultSet::fetch(statement));
+        resultStamp_ = stamp;
+    }
+    // After a long result the engine's page cache holds what the next statement reads anew
+    // anyway, and the memory it sorted in is freed between blocks still in use: both go back.
+    if (result_ && result_->rowCount() >= kRowsWorthReleasingMemory) {
+        sqlite3_db_release_memory(connection().database().handle());
+        platform::ReleaseFreedMemory();
+    }
 }
 
 int Query::execute() {

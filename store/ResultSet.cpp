@@ -101,6 +101,7 @@ ResultSet ResultSet::fetch(SqlStatement& statement) {
             at = writeField(at, texts[column], packed[column]);
         }
     }
+    result.rows_.shrink_to_fit();
     result.resetCursor();
     return result;
 }
