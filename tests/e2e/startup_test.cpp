@@ -21,7 +21,9 @@ class WithoutTheDatabase : public Startup, public testing::WithParamInterface<No
 TEST_P(WithoutTheDatabase, TheMessageComesAloneAndTheProgramEndsAfterIt) {
     startTrayHost();
     install(ProgramHome::Database::Missing);
-    if (GetParam() == NoDatabase::Directory) ASSERT_TRUE(QDir().mkdir(home().databasePath()));
+    if (GetParam() == NoDatabase::Directory) {
+        ASSERT_TRUE(QDir().mkdir(home().databasePath()));
+    }
     ProgramProcess& process = start();
 
     const XWindowId box = waitForBox();

@@ -42,11 +42,6 @@ std::string printableAscii() {
     return text;
 }
 
-std::string withoutAny(std::string text, std::string_view dropped) {
-    std::erase_if(text, [dropped](char c) { return dropped.find(c) != std::string_view::npos; });
-    return text;
-}
-
 // The text of one key press, from the symbol the server's mapping gives it.
 std::string pressedText(XKeyEvent& event) {
     KeySym keysym = NoSymbol;
