@@ -5,19 +5,13 @@
 #include <QFile>
 
 #include "tests/e2e/AutoFillDesktop.h"
+#include "tests/support/KeyLanguageText.h"
 #include "tests/support/WaitUntil.h"
 
 namespace tessavo::test {
 namespace {
 
-// Every printable ASCII character that is not a command of the key language.
-QString printableAscii() {
-    QString text;
-    for (char c = 0x20; c < 0x7F; ++c) {
-        if (!QByteArray("+^%~(){}").contains(c)) text += QLatin1Char(c);
-    }
-    return text;
-}
+QString printableAscii() { return QString::fromLatin1(printableAsciiOutsideKeyLanguage()); }
 
 const QString kNoKeyMessage = QStringLiteral("SendKeys\t程序不支持（中文、全角等非ASCII码字符的密码）自动输入.");
 

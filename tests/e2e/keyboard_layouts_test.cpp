@@ -15,6 +15,7 @@
 #include "platform/Keyboard.h"
 #include "platform/X11Keyboard.h"
 #include "tests/e2e/AutoFillDesktop.h"
+#include "tests/support/KeyLanguageText.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/WaitUntil.h"
 #include "tests/support/X11Desktop.h"
@@ -30,11 +31,7 @@ namespace {
 // Every printable ASCII character that is not a command of the key language, then characters
 // that most layouts give at other levels or not at all.
 QString passwordText() {
-    QString text;
-    for (char c = 0x20; c < 0x7F; ++c) {
-        if (!QByteArray("+^%~(){}").contains(c)) text += QLatin1Char(c);
-    }
-    return text + QStringLiteral("é ß € 中文");
+    return QString::fromLatin1(printableAsciiOutsideKeyLanguage()) + QStringLiteral("é ß € 中文");
 }
 
 QProcessEnvironment clientEnvironment(const std::string& display) {

@@ -16,6 +16,7 @@
 #include "platform/Keyboard.h"
 #include "platform/UsKeyboardLayout.h"
 #include "platform/X11Keyboard.h"
+#include "tests/support/KeyLanguageText.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/XvfbServer.h"
 
@@ -33,14 +34,7 @@ namespace {
 
 const std::string kNoKey = "程序不支持（中文、全角等非ASCII码字符的密码）自动输入.";
 
-// Every printable ASCII character except the key language's commands.
-std::string printableAscii() {
-    std::string text;
-    for (char c = 0x20; c < 0x7F; ++c) {
-        if (std::string_view("+^%~(){}").find(c) == std::string_view::npos) text += c;
-    }
-    return text;
-}
+using test::printableAsciiOutsideKeyLanguage;
 
 // The text of one key press, from the symbol the server's mapping gives it.
 std::string pressedText(XKeyEvent& event) {
@@ -297,7 +291,7 @@ std::unique_ptr<test::XvfbServer> X11KeyboardTest::server_;
 
 TEST_F(X11KeyboardTest, EveryPrintableCharacterArrivesExactlyOnAUsLayout) {
     useLayout("us");
-    EXPECT_EQ(type(printableAscii()), printableAscii());
+    EXPECT_EQ(type(printableAsciiOutsideKeyLanguage()), printableAsciiOutsideKeyLanguage());
     EXPECT_TRUE(takeMessages().empty());
 }
 
@@ -330,7 +324,7 @@ TEST_F(X11KeyboardTest, TheKeyLanguageArrivesAsItsKeys) {
 TEST_F(X11KeyboardTest, AGermanLayoutTypesEveryCharacterAlsoThoseOfAltGrAndDeadKeys) {
     useLayout("de");
     // AltGr gives @ [ \\ ] | and the braces; ` and ^ come only from dead keys there.
-    EXPECT_EQ(type(printableAscii()), printableAscii());
+    EXPECT_EQ(type(printableAsciiOutsideKeyLanguage()), printableAsciiOutsideKeyLanguage());
     EXPECT_EQ(type("zy"), "zy");
     EXPECT_EQ(type("äöüÄÖÜß§°€µ"), "äöüÄÖÜß§°€µ");
     EXPECT_EQ(type("a{{}b{}}c{^}"), "a{b}c^");
