@@ -40,20 +40,6 @@ QByteArray fileUri(const QString& path, SqlCipherFile::Mode mode) {
     return uri;
 }
 
-// The library's major version, from "3.4.1" or "4.5.5 community"; 0 for an SQLite without
-// encryption, which answers nothing.
-int cipherLibraryMajor(sqlite3* database) {
-    sqlite3_stmt* statement = nullptr;
-    int major = 0;
-    if (sqlite3_prepare_v2(database, "PRAGMA cipher_version;", -1, &statement, nullptr) == SQLITE_OK &&
-        sqlite3_step(statement) == SQLITE_ROW) {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-        if (text != nullptr) major = QByteArray(text).split('.').value(0).toInt();
-    }
-    sqlite3_finalize(statement);
-    return major;
-}
-
 // The file format of every database the program reads or writes, whatever the library's own
 // defaults: that of SQLCipher 3 (1024-byte pages, 64 000 PBKDF2-HMAC-SHA1 iterations, an
 // HMAC-SHA1 on every page). Libraries from version 4 on also know it as compatibility 3;
@@ -167,7 +153,7 @@ SqlCipherFile::SqlCipherFile(const QString& path, const QString& key, Mode mode)
     const int code = sqlite3_open_v2(fileUri(path, mode).constData(), &opened, flags, nullptr);
     database_.reset(opened);  // the engine hands out a handle even when opening fails
     if (code != SQLITE_OK) fail();
-    libraryMajor_ = cipherLibraryMajor(handle());
+    libraryMajor_ = cipherLibraryMajor();
     if (libraryMajor_ < 3) throw Error(QStringLiteral("The database library cannot read SQLCipher 3 files."));
     const QByteArray keyBytes = key.toUtf8();
     if (sqlite3_key(handle(), keyBytes.constData(), static_cast<int>(keyBytes.size())) != SQLITE_OK) fail();
@@ -182,6 +168,13 @@ void SqlCipherFile::fail() const {
 }
 
 void SqlCipherFile::verifyKey() { execute(QStringLiteral("SELECT count(*) FROM sqlite_master;")); }
+
+// The library's major version, from "3.4.1" or "4.5.5 community"; 0 for an SQLite without
+// encryption, which answers nothing.
+int SqlCipherFile::cipherLibraryMajor() {
+    SqlStatement version = prepare(QStringLiteral("PRAGMA cipher_version"));
+    return version.step() ? version.text(0).section(u'.', 0, 0).toInt() : 0;
+}
 
 SqlStatement SqlCipherFile::prepare(const QString& sql) {
     const QByteArray utf8 = sql.toUtf8();

@@ -93,6 +93,7 @@ private:
     };
     [[noreturn]] void fail() const;
     void verifyKey();
+    int cipherLibraryMajor();
 
     QString path_;
     std::unique_ptr<sqlite3, Close> database_;
