@@ -1,17 +1,17 @@
 #include "access/LoginState.h"
 
 #include "cipher/Unit_Orvel_DESCrypt.h"
-#include "platform/AnsiCodePage.h"
+#include "platform/base/AnsiCodePage.h"
 
-namespace tessavo {
+namespace tessavo::access {
 
 QString& StoredLoginCipher() {
     static QString cipher;
     return cipher;
 }
 
-QString LoginCipherOf(const QString& password) {
-    return QString::fromLatin1(DesEncryptToHex(platform::toAnsi(password), LoginKey()));
+QString loginCipherOf(const QString& password) {
+    return QString::fromLatin1(cipher::DesEncryptToHex(platform::toAnsi(password), cipher::LoginKey()));
 }
 
-}  // namespace tessavo
+}  // namespace tessavo::access

@@ -5,7 +5,7 @@
 #include "access/LoginState.h"
 #include "store/Statements.h"
 
-namespace tessavo {
+namespace tessavo::access {
 
 PasswordChange::PasswordChange(QString oldPassword, QString newPassword, QString confirmation)
     : oldPassword_(std::move(oldPassword)),
@@ -13,9 +13,9 @@ PasswordChange::PasswordChange(QString oldPassword, QString newPassword, QString
       confirmation_(std::move(confirmation)) {}
 
 PasswordChange::Check PasswordChange::check(const QString& storedCipher) const {
-    if (LoginCipherOf(oldPassword_) != storedCipher) return Check::WrongOldPassword;
+    if (loginCipherOf(oldPassword_) != storedCipher) return Check::WrongOldPassword;
     // Compared in encrypted form, as the login gate compares.
-    if (LoginCipherOf(newPassword_) == storedCipher) return Check::NewPasswordIsCurrent;
+    if (loginCipherOf(newPassword_) == storedCipher) return Check::NewPasswordIsCurrent;
     if (newPassword_.isEmpty()) return Check::NewPasswordMissing;
     if (confirmation_.isEmpty()) return Check::ConfirmationMissing;
     if (newPassword_ != confirmation_) return Check::EntriesDiffer;
@@ -40,8 +40,8 @@ QString PasswordChange::messageFor(Check check) {
     return {};
 }
 
-QString PasswordChange::statement() const { return store::sql::writeManagementPassword(LoginCipherOf(confirmation_)); }
+QString PasswordChange::statement() const { return store::sql::writeManagementPassword(loginCipherOf(confirmation_)); }
 
 QString PasswordChange::doneMessage() { return QStringLiteral("密码设置成功,请重新登录Tessavo."); }
 
-}  // namespace tessavo
+}  // namespace tessavo::access

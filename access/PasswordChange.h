@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace tessavo {
+namespace tessavo::access {
 
 // The change of the management password on the settings page, without the window: the checks
 // of the three entries in the order the user is told about them, and the statement that
@@ -41,4 +41,4 @@ private:
     QString confirmation_;
 };
 
-}  // namespace tessavo
+}  // namespace tessavo::access

@@ -4,7 +4,7 @@
 
 #include "access/PasswordFilter.h"
 
-namespace tessavo {
+namespace tessavo::access {
 namespace {
 
 // Every edit of the entry's text passes here before it is taken: what the filter discards is
@@ -19,7 +19,7 @@ public:
         int keptBeforeCursor = 0;
         for (qsizetype i = 0; i < input.size(); ++i) {
             QChar character = input.at(i);
-            FilterPasswordKey(character);
+            filterPasswordKey(character);
             if (character.isNull()) continue;
             kept.append(character);
             if (i < position) ++keptBeforeCursor;
@@ -45,4 +45,4 @@ QVariant PasswordEntry::inputMethodQuery(Qt::InputMethodQuery query) const {
     return QLineEdit::inputMethodQuery(query);
 }
 
-}  // namespace tessavo
+}  // namespace tessavo::access

@@ -2,7 +2,7 @@
 
 #include <QLineEdit>
 
-namespace tessavo {
+namespace tessavo::access {
 
 // An entry that takes only what the password typing filter lets through, whatever way the
 // text comes in. Typed keys reach the form's key-press handler as before; pasted text (menu,
@@ -19,4 +19,4 @@ public:
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 };
 
-}  // namespace tessavo
+}  // namespace tessavo::access

@@ -2,9 +2,9 @@
 
 #include <QKeyEvent>
 
-#include "platform/Dialogs.h"
+#include "platform/desktop/Dialogs.h"
 
-namespace tessavo {
+namespace tessavo::access {
 namespace {
 
 bool passes(QChar key) {
@@ -14,13 +14,13 @@ bool passes(QChar key) {
 
 }  // namespace
 
-void FilterPasswordKey(QChar& key) {
+void filterPasswordKey(QChar& key) {
     if (passes(key)) return;
     key = QChar(0);
     platform::dialogs().beep();
 }
 
-QChar TypedCharacter(const QKeyEvent& event) {
+QChar typedCharacter(const QKeyEvent& event) {
     switch (event.key()) {
         case Qt::Key_Delete:
         case Qt::Key_Tab:
@@ -40,4 +40,4 @@ QChar TypedCharacter(const QKeyEvent& event) {
     return text.isEmpty() ? QChar(0) : text.front();
 }
 
-}  // namespace tessavo
+}  // namespace tessavo::access

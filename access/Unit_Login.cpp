@@ -12,12 +12,12 @@
 #include "access/LoginState.h"
 #include "access/PasswordEntry.h"
 #include "access/PasswordFilter.h"
-#include "platform/Dialogs.h"
-#include "platform/FormParts.h"
-#include "platform/Guard.h"
-#include "platform/Unit_Function.h"
+#include "platform/desktop/Dialogs.h"
+#include "platform/desktop/FormParts.h"
+#include "platform/desktop/Guard.h"
+#include "platform/x11/Unit_Function.h"
 
-namespace tessavo {
+namespace tessavo::access {
 namespace {
 
 using platform::named;
@@ -38,7 +38,7 @@ void TForm2::buildWindow() {
     // A fixed border without any title-bar button.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(260, 147);
-    setFont(platform::FormFont());
+    setFont(platform::formFont());
 
     GroupBox1 = named(new QGroupBox(this), "GroupBox1");
     GroupBox1->setGeometry(0, 0, 260, 124);
@@ -67,7 +67,7 @@ void TForm2::buildWindow() {
     StatusBar1->addWidget(panel_, 1);
     Edit_LoginPass->setFocus();
 
-    CentreOnScreen(this);
+    platform::centreOnScreen(this);
 }
 
 void TForm2::connectHandlers() {
@@ -87,7 +87,7 @@ void TForm2::Button_LoginingClick() {
         platform::inform(QStringLiteral("请输入密码..."));
         return;
     }
-    if (LoginCipherOf(Edit_LoginPass->text()) != StoredLoginCipher()) {
+    if (loginCipherOf(Edit_LoginPass->text()) != StoredLoginCipher()) {
         const int failures = Edit_Error->text().toInt() + 1;
         Edit_Error->setText(QString::number(failures));  // runs the lockout check at once
         panel_->setText(QStringLiteral("密码错误...") + QString::number(failures) + QStringLiteral("次"));
@@ -99,7 +99,7 @@ void TForm2::Button_LoginingClick() {
     platform::trigger(mainWindow_.refresh);
     Edit_LoginPass->clear();
     Edit_LoginPass_Temp->setText(StoredLoginCipher());
-    RegisterAutoFillHotkeys(mainWindow_.autoFill);
+    autofill::RegisterAutoFillHotkeys(mainWindow_.autoFill);
 }
 
 void TForm2::Button2Click() { mainWindow_.close(); }
@@ -108,7 +108,7 @@ void TForm2::Edit_LoginPassClick() { Edit_LoginPass->clear(); }
 
 void TForm2::Edit_LoginPassChange() { defaultButton_ = Button_Logining; }
 
-void TForm2::Edit_LoginPassKeyPress(QChar& key) { FilterPasswordKey(key); }
+void TForm2::Edit_LoginPassKeyPress(QChar& key) { filterPasswordKey(key); }
 
 void TForm2::Edit_ErrorChange() {
     if (Edit_Error->text() != QString::number(kLockoutCount)) return;
@@ -140,10 +140,10 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
         defaultButton_->click();
         return true;
     }
-    QChar typed = TypedCharacter(*key);
+    QChar typed = typedCharacter(*key);
     if (typed.isNull()) return false;
     Edit_LoginPassKeyPress(typed);
     return typed.isNull();  // a discarded character never reaches the entry
 }
 
-}  // namespace tessavo
+}  // namespace tessavo::access

@@ -12,7 +12,7 @@ class QLineEdit;
 class QPushButton;
 class QStatusBar;
 
-namespace tessavo {
+namespace tessavo::access {
 
 // What the login window needs of the main window.
 struct MainWindowHooks {
@@ -20,7 +20,7 @@ struct MainWindowHooks {
     QAbstractButton* categoryLoad = nullptr;  // Button_GeiClass
     QAbstractButton* refresh = nullptr;       // Button_Refresh
     std::function<void()> close;              // closing the main window ends the program
-    AutoFillTargets autoFill;
+    autofill::AutoFillTargets autoFill;
 };
 
 // The login window "管理登录": the management password entry, the lockout after three wrong
@@ -68,4 +68,4 @@ private:
     QPushButton* defaultButton_ = nullptr;
 };
 
-}  // namespace tessavo
+}  // namespace tessavo::access

@@ -6,9 +6,9 @@
 #include <QPainter>
 #include <QPainterPath>
 
-#include "platform/WholeFile.h"
+#include "platform/files/WholeFile.h"
 
-namespace tessavo {
+namespace tessavo::app {
 namespace {
 
 // A padlock on a sky-blue disc.
@@ -36,13 +36,13 @@ QPixmap drawIcon(int size) {
 
 }  // namespace
 
-QIcon ProgramIcon() {
+QIcon programIcon() {
     QIcon icon;
     for (const int size : {16, 22, 32, 48, 64}) icon.addPixmap(drawIcon(size));
     return icon;
 }
 
-QString WriteProgramIconBeside(const QString& executable) {
+QString writeProgramIconBeside(const QString& executable) {
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
@@ -55,7 +55,7 @@ QString WriteProgramIconBeside(const QString& executable) {
     return {};
 }
 
-QPixmap BannerPicture(int width, int height) {
+QPixmap bannerPicture(int width, int height) {
     QPixmap pixmap(width, height);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -74,4 +74,4 @@ QPixmap BannerPicture(int width, int height) {
     return pixmap;
 }
 
-}  // namespace tessavo
+}  // namespace tessavo::app

@@ -3,7 +3,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-namespace tessavo {
+namespace tessavo::app {
 namespace {
 
 // Only the left button selects; the others' events stop here.
@@ -45,4 +45,4 @@ void CategoryList::keyPressEvent(QKeyEvent* event) {
     if (currentRow() >= 0 && currentRow() != before) emit chosen();
 }
 
-}  // namespace tessavo
+}  // namespace tessavo::app

@@ -2,7 +2,7 @@
 
 #include <QListWidget>
 
-namespace tessavo {
+namespace tessavo::app {
 
 // The category list. The user chooses a category with the left button on its entry (each
 // click, also on the entry chosen before) or with a key that moves the selection; either emits
@@ -28,4 +28,4 @@ private:
     int rowAtPress_ = -1;
 };
 
-}  // namespace tessavo
+}  // namespace tessavo::app

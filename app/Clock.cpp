@@ -1,8 +1,8 @@
 #include "app/Clock.h"
 
-namespace tessavo {
+namespace tessavo::app {
 
-QString WithoutTimeZone(const QString& timeFormat) {
+QString withoutTimeZone(const QString& timeFormat) {
     QString result;
     bool quoted = false;
     for (const QChar c : timeFormat) {
@@ -16,9 +16,9 @@ QString WithoutTimeZone(const QString& timeFormat) {
     return result.trimmed();
 }
 
-QString ClockText(const QDateTime& moment, const QLocale& locale) {
-    const QString time = locale.toString(moment.time(), WithoutTimeZone(locale.timeFormat(QLocale::LongFormat)));
+QString clockText(const QDateTime& moment, const QLocale& locale) {
+    const QString time = locale.toString(moment.time(), withoutTimeZone(locale.timeFormat(QLocale::LongFormat)));
     return locale.toString(moment.date(), QLocale::ShortFormat) + QStringLiteral(" ") + time;
 }
 
-}  // namespace tessavo
+}  // namespace tessavo::app

@@ -4,13 +4,13 @@
 #include <QLocale>
 #include <QString>
 
-namespace tessavo {
+namespace tessavo::app {
 
 // The clock panel's text: the date in the locale's short format, a blank, and the time in its
 // long format without the time-zone name (backup names are made from this text).
-QString ClockText(const QDateTime& moment, const QLocale& locale = QLocale::system());
+QString clockText(const QDateTime& moment, const QLocale& locale = QLocale::system());
 
 // A time format with every unquoted time-zone field ("t") and the blanks next to it removed.
-QString WithoutTimeZone(const QString& timeFormat);
+QString withoutTimeZone(const QString& timeFormat);
 
-}  // namespace tessavo
+}  // namespace tessavo::app

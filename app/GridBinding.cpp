@@ -5,7 +5,7 @@
 
 #include "store/Query.h"
 
-namespace tessavo {
+namespace tessavo::app {
 namespace {
 
 int firstShownColumn(const QTableView* grid) {
@@ -37,4 +37,4 @@ void bindGridToResult(QTableView* grid, store::Query* query) {
                      });
 }
 
-}  // namespace tessavo
+}  // namespace tessavo::app

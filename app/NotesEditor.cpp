@@ -5,7 +5,7 @@
 #include <QTextBlock>
 #include <array>
 
-namespace tessavo {
+namespace tessavo::app {
 namespace {
 
 // Every sequence at which the editor starts a new paragraph when it takes a text: the
@@ -30,7 +30,7 @@ QStringView breakOf(const QTextBlock& paragraph) {
 
 }  // namespace
 
-void ShowNotes(QPlainTextEdit& editor, const QString& notes) {
+void showNotes(QPlainTextEdit& editor, const QString& notes) {
     editor.setPlainText(notes);
     QTextBlock paragraph = editor.document()->firstBlock();
     for (qsizetype position = 0; position < notes.size() && paragraph.isValid(); ++position) {
@@ -42,7 +42,7 @@ void ShowNotes(QPlainTextEdit& editor, const QString& notes) {
     }
 }
 
-QString NotesOf(const QPlainTextEdit& editor) {
+QString notesOf(const QPlainTextEdit& editor) {
     QString notes;
     for (QTextBlock paragraph = editor.document()->firstBlock(); paragraph.isValid(); paragraph = paragraph.next()) {
         notes += paragraph.text();
@@ -51,4 +51,4 @@ QString NotesOf(const QPlainTextEdit& editor) {
     return notes;
 }
 
-}  // namespace tessavo
+}  // namespace tessavo::app

@@ -8,11 +8,11 @@
 #include "app/Artwork.h"
 #include "app/Unit1.h"
 
-namespace tessavo {
+namespace tessavo::app {
 namespace {
 
-MainWindowHooks hooksOf(TForm1& main) {
-    MainWindowHooks hooks;
+access::MainWindowHooks hooksOf(TForm1& main) {
+    access::MainWindowHooks hooks;
     hooks.window = &main;
     hooks.categoryLoad = main.Button_GeiClass;
     hooks.refresh = main.Button_Refresh;
@@ -25,12 +25,12 @@ MainWindowHooks hooksOf(TForm1& main) {
 }  // namespace
 
 Program::Program(const QString& appDir) : main_(std::make_unique<TForm1>(appDir)) {
-    login_ = std::make_unique<TForm2>(hooksOf(*main_));
-    login_->setWindowIcon(ProgramIcon());
+    login_ = std::make_unique<access::TForm2>(hooksOf(*main_));
+    login_->setWindowIcon(programIcon());
     main_->setLoginWindow(login_.get());
 }
 
 // The login window goes first; the main window's destruction then releases the hotkeys.
 Program::~Program() { login_.reset(); }
 
-}  // namespace tessavo
+}  // namespace tessavo::app

@@ -3,10 +3,13 @@
 #include <QString>
 #include <memory>
 
-namespace tessavo {
+namespace tessavo::access {
+class TForm2;
+}  // namespace tessavo::access
+
+namespace tessavo::app {
 
 class TForm1;
-class TForm2;
 
 // The program's two windows, made in start-up order: the main window (whose creation prepares
 // everything the login gate needs), then the login window, which reaches back into it.
@@ -18,11 +21,11 @@ public:
     Program& operator=(const Program&) = delete;
 
     TForm1& main() { return *main_; }
-    TForm2& login() { return *login_; }
+    access::TForm2& login() { return *login_; }
 
 private:
     std::unique_ptr<TForm1> main_;
-    std::unique_ptr<TForm2> login_;
+    std::unique_ptr<access::TForm2> login_;
 };
 
-}  // namespace tessavo
+}  // namespace tessavo::app

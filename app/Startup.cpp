@@ -4,15 +4,15 @@
 #include <QFile>
 
 #include "app/Artwork.h"
-#include "platform/AppInfo.h"
-#include "platform/QtTexts.h"
+#include "platform/base/AppInfo.h"
+#include "platform/desktop/QtTexts.h"
 
 // The theme's style sheet lives in the static app library: without this its resource object
 // is left out of the link and the theme silently missing. The macro must stand outside any
 // namespace.
 static void initialiseResources() { Q_INIT_RESOURCE(app); }
 
-namespace tessavo {
+namespace tessavo::app {
 namespace {
 
 void applySkyTheme(QApplication& app) {
@@ -22,13 +22,13 @@ void applySkyTheme(QApplication& app) {
 
 }  // namespace
 
-void PrepareApplication(QApplication& app) {
+void prepareApplication(QApplication& app) {
     initialiseResources();
     app.setQuitOnLastWindowClosed(false);
     applySkyTheme(app);
     app.setApplicationName(applicationTitle());
-    app.setWindowIcon(ProgramIcon());
-    platform::InstallQtChineseTexts(app);
+    app.setWindowIcon(programIcon());
+    platform::installQtChineseTexts(app);
 }
 
 QtCommandLine::QtCommandLine(const char* program) {
@@ -48,4 +48,4 @@ QStringList QtCommandLine::arguments() const {
     return list;
 }
 
-}  // namespace tessavo
+}  // namespace tessavo::app

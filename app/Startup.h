@@ -6,12 +6,12 @@
 
 class QApplication;
 
-namespace tessavo {
+namespace tessavo::app {
 
 // The application-wide part of start-up: the theme "Sky", the title, the icon and Qt's own
 // texts in Chinese; the application ends only when the main window closes, never because its
 // last window hid.
-void PrepareApplication(QApplication& app);
+void prepareApplication(QApplication& app);
 
 // The command line handed to Qt. The program reads no arguments, so Qt gets the program's
 // name only and none of its own options (-style, -platform, -qwindowtitle, ...) can change
@@ -37,4 +37,4 @@ private:
     int argc_ = 0;
 };
 
-}  // namespace tessavo
+}  // namespace tessavo::app

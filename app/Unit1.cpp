@@ -27,18 +27,18 @@
 #include "autofill/Hotkeys.h"
 #include "autofill/Unit_Clipbrd.h"
 #include "cipher/Unit_Orvel_DESCrypt.h"
-#include "platform/AppInfo.h"
-#include "platform/Dialogs.h"
-#include "platform/FormParts.h"
-#include "platform/Guard.h"
-#include "platform/Unit_Function.h"
-#include "platform/Unit_Shortcuts.h"
+#include "platform/base/AppInfo.h"
+#include "platform/desktop/Dialogs.h"
+#include "platform/desktop/FormParts.h"
+#include "platform/desktop/Guard.h"
+#include "platform/desktop/Unit_Shortcuts.h"
+#include "platform/x11/Unit_Function.h"
 #include "store/Connection.h"
 #include "store/ConnectionString.h"
 #include "store/Query.h"
 #include "store/ResultTableModel.h"
 
-namespace tessavo {
+namespace tessavo::app {
 namespace {
 
 // The support contact closes the start-up error message.
@@ -55,7 +55,7 @@ TForm1::TForm1(const QString& appDir, QWidget* parent) : QWidget(parent), appDir
     buildWindow();
     // Centred on the screen: without a window manager (or with one that cascades) nothing
     // else would place it there.
-    CentreOnScreen(this);
+    platform::centreOnScreen(this);
     buildDataLayer();
     buildTimers();
     buildMenus();
@@ -65,7 +65,7 @@ TForm1::TForm1(const QString& appDir, QWidget* parent) : QWidget(parent), appDir
 
 TForm1::~TForm1() { FormDestroy(); }
 
-void TForm1::setLoginWindow(TForm2* loginWindow) { loginWindow_ = loginWindow; }
+void TForm1::setLoginWindow(access::TForm2* loginWindow) { loginWindow_ = loginWindow; }
 
 QString TForm1::panelText(int index) const { return panels_[index]->text(); }
 
@@ -203,7 +203,7 @@ void TForm1::FormCreate() {
     bool databaseFound = true;
     const bool guardedStepsDone = platform::runGuarded([this, &databaseFound] {
         try {
-            SetAccountKey(kAccountKeyText);
+            cipher::setAccountKey(cipher::kAccountKeyText);
             setWindowTitle(windowTitle() + QStringLiteral(" ") + EditVer->text());
             // The window stays hidden until a login shows it.
             LoadTypingMode();
@@ -227,7 +227,7 @@ void TForm1::FormCreate() {
     if (!guardedStepsDone || !databaseFound) return;
     TrayIcon1->show();
     const QString executable = QCoreApplication::applicationFilePath();
-    platform::CreateShortcut(executable, applicationTitle(), QString(), -1, WriteProgramIconBeside(executable));
+    platform::CreateShortcut(executable, applicationTitle(), QString(), -1, writeProgramIconBeside(executable));
 }
 
 void TForm1::Timer_CloseMeTimer() { requestClose(); }
@@ -258,10 +258,10 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 void TForm1::FormClose() {
     ADOConnection1->close();
-    ClipboardInstance().Clear();
+    autofill::ClipboardInstance().Clear();
 }
 
-void TForm1::FormDestroy() { ReleaseAutoFillHotkeys(); }
+void TForm1::FormDestroy() { autofill::ReleaseAutoFillHotkeys(); }
 
 // ---- events that are not signals --------------------------------------------------------
 
@@ -296,7 +296,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 // The two new-password entries run their key-press handlers; a discarded key never arrives.
 bool TForm1::filterPasswordEntry(QObject* entry, QEvent* event) {
     if ((entry != Edit_Pass_A && entry != Edit_Pass_B) || event->type() != QEvent::KeyPress) return false;
-    QChar typed = TypedCharacter(*static_cast<QKeyEvent*>(event));
+    QChar typed = access::typedCharacter(*static_cast<QKeyEvent*>(event));
     if (typed.isNull()) return false;
     if (entry == Edit_Pass_A) {
         Edit_Pass_AKeyPress(typed);
@@ -306,4 +306,4 @@ bool TForm1::filterPasswordEntry(QObject* entry, QEvent* event) {
     return typed.isNull();
 }
 
-}  // namespace tessavo
+}  // namespace tessavo::app

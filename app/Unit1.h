@@ -23,15 +23,17 @@ class QTabWidget;
 class QTableView;
 class QTimer;
 
-namespace tessavo {
-
-namespace store {
+namespace tessavo::store {
 class Connection;
 class Query;
 class ResultTableModel;
-}  // namespace store
+}  // namespace tessavo::store
 
+namespace tessavo::access {
 class TForm2;
+}  // namespace tessavo::access
+
+namespace tessavo::app {
 
 // The main window: the account pages, the settings, the about page, the status bar and
 // the non-visual parts. Controls are public members named as the program names them
@@ -46,8 +48,8 @@ public:
     ~TForm1() override;
 
     // The login window is made after the main window; start-up hands it over.
-    void setLoginWindow(TForm2* loginWindow);
-    TForm2* loginWindow() const { return loginWindow_; }
+    void setLoginWindow(access::TForm2* loginWindow);
+    access::TForm2* loginWindow() const { return loginWindow_; }
     const QString& appDir() const { return appDir_; }
 
     // The program's own ways of closing the main window; the window manager's close request
@@ -280,10 +282,10 @@ private:
     bool isPartOfGrid(const QObject* object) const;
 
     QString appDir_;
-    TForm2* loginWindow_ = nullptr;
+    access::TForm2* loginWindow_ = nullptr;
     bool programClose_ = false;
     bool closed_ = false;
     QLabel* panels_[3] = {};
 };
 
-}  // namespace tessavo
+}  // namespace tessavo::app

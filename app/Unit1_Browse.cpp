@@ -8,15 +8,15 @@
 
 #include "app/NotesEditor.h"
 #include "app/Unit1.h"
-#include "platform/Dialogs.h"
-#include "platform/Guard.h"
-#include "platform/Shell.h"
+#include "platform/desktop/Dialogs.h"
+#include "platform/desktop/Guard.h"
+#include "platform/desktop/Shell.h"
 #include "store/Browse.h"
 #include "store/Query.h"
 #include "store/RecordFields.h"
 #include "store/Statements.h"
 
-namespace tessavo {
+namespace tessavo::app {
 
 namespace {
 
@@ -118,7 +118,7 @@ void TForm1::DBGrid1CellClick() {
     Edit_ZhangHao->setText(row.帐号);
     Edit_MiMa->setText(row.密码);
     Edit_MiMa_Temp->setText(row.密码);
-    ShowNotes(*Memo_BeiZhu, row.备注);
+    showNotes(*Memo_BeiZhu, row.备注);
     showCurrentRowNumber(*this);
     if (!Edit_BianHao->text().isEmpty())
         store::executeChange(*ADOQuery2, {store::sql::raiseUseCount(Edit_BianHao->text())});
@@ -134,4 +134,4 @@ void TForm1::Button10Click() {
     if (!Edit_WangZhi->text().isEmpty()) platform::shell().openUrl(Edit_WangZhi->text());
 }
 
-}  // namespace tessavo
+}  // namespace tessavo::app

@@ -6,14 +6,14 @@
 
 #include "app/Unit1.h"
 #include "maintenance/Backup.h"
-#include "platform/Dialogs.h"
-#include "platform/Guard.h"
+#include "platform/desktop/Dialogs.h"
+#include "platform/desktop/Guard.h"
 #include "store/Browse.h"
 #include "store/CategoryNames.h"
 #include "store/Query.h"
 #include "store/Statements.h"
 
-namespace tessavo {
+namespace tessavo::app {
 
 namespace {
 
@@ -86,4 +86,4 @@ void TForm1::N3Click() {
     platform::trigger(Button_GeiClass);
 }
 
-}  // namespace tessavo
+}  // namespace tessavo::app

@@ -4,9 +4,9 @@
 
 #include "app/Unit1.h"
 #include "autofill/Unit_Clipbrd.h"
-#include "platform/Clipboard.h"
+#include "platform/desktop/Clipboard.h"
 
-namespace tessavo {
+namespace tessavo::app {
 
 void TForm1::copyFieldToClipboard(QLineEdit* field, bool secret) {
     field->selectAll();
@@ -23,8 +23,8 @@ void TForm1::ButtonCopyZhangHaoClick() { copyFieldToClipboard(Edit_ZhangHao, tru
 void TForm1::ButtonCopyEdit_MiMaClick() { copyFieldToClipboard(Edit_MiMa_Temp, true); }
 
 void TForm1::Timer_ClearClipbrdTimer() {
-    ClipboardInstance().Clear();  // on failure the timer stays armed and tries again
+    autofill::ClipboardInstance().Clear();  // on failure the timer stays armed and tries again
     Timer_ClearClipbrd->stop();
 }
 
-}  // namespace tessavo
+}  // namespace tessavo::app

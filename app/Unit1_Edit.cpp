@@ -6,15 +6,15 @@
 
 #include "app/NotesEditor.h"
 #include "app/Unit1.h"
-#include "platform/Dialogs.h"
-#include "platform/Error.h"
-#include "platform/Guard.h"
+#include "platform/base/Error.h"
+#include "platform/desktop/Dialogs.h"
+#include "platform/desktop/Guard.h"
 #include "store/Browse.h"
 #include "store/Query.h"
 #include "store/RecordFields.h"
 #include "store/Statements.h"
 
-namespace tessavo {
+namespace tessavo::app {
 
 namespace {
 
@@ -26,7 +26,7 @@ store::RecordFields editorFields(const TForm1& form) {
     fields.标题 = form.Edit_BiaoTi->text();
     fields.帐号 = form.Edit_ZhangHao->text();
     fields.密码 = form.Edit_MiMa->text();
-    fields.备注 = NotesOf(*form.Memo_BeiZhu);
+    fields.备注 = notesOf(*form.Memo_BeiZhu);
     return fields;
 }
 
@@ -90,4 +90,4 @@ void TForm1::Button_ClearAllEditClick() {
     Memo_BeiZhu->clear();
 }
 
-}  // namespace tessavo
+}  // namespace tessavo::app

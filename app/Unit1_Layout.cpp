@@ -22,10 +22,10 @@
 #include "app/CategoryList.h"
 #include "app/Unit1.h"
 #include "app/UpdatePage.h"
-#include "platform/AppInfo.h"
-#include "platform/FormParts.h"
+#include "platform/base/AppInfo.h"
+#include "platform/desktop/FormParts.h"
 
-namespace tessavo {
+namespace tessavo::app {
 namespace {
 
 using platform::named;
@@ -91,12 +91,12 @@ void TForm1::buildWindow() {
     // A fixed single border without any title-bar button.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(kClientWidth, kClientHeight);
-    setFont(platform::FormFont());
-    setWindowIcon(ProgramIcon());
+    setFont(platform::formFont());
+    setWindowIcon(programIcon());
 
     Image2 = named(new QLabel(this), "Image2");
     Image2->setGeometry(0, 0, kClientWidth, kBannerHeight);
-    Image2->setPixmap(BannerPicture(kClientWidth, kBannerHeight));
+    Image2->setPixmap(bannerPicture(kClientWidth, kBannerHeight));
 
     PageControl1 = named(new QTabWidget(this), "PageControl1");
     PageControl1->setGeometry(0, kBannerHeight, kClientWidth, kPagesHeight);
@@ -246,9 +246,9 @@ void TForm1::buildPasswordGroup() {
     GroupBox3 = group(TabSheet2, "GroupBox3", QStringLiteral("设置密码"), {0, 0, kPageWidth, 175});
     Edit_OldPass = edit(GroupBox3, "Edit_OldPass", {78, 35, 121, 21});
     Label13 = caption(GroupBox3, "Label13", QStringLiteral("原始密码"), {20, 39}, Edit_OldPass);
-    Edit_Pass_A = edit<PasswordEntry>(GroupBox3, "Edit_Pass_A", {78, 67, 121, 21});
+    Edit_Pass_A = edit<access::PasswordEntry>(GroupBox3, "Edit_Pass_A", {78, 67, 121, 21});
     Label8 = caption(GroupBox3, "Label8", QStringLiteral("请输入密码"), {8, 71}, Edit_Pass_A);
-    Edit_Pass_B = edit<PasswordEntry>(GroupBox3, "Edit_Pass_B", {78, 94, 121, 21});
+    Edit_Pass_B = edit<access::PasswordEntry>(GroupBox3, "Edit_Pass_B", {78, 94, 121, 21});
     Label9 = caption(GroupBox3, "Label9", QStringLiteral("确认密码"), {20, 103}, Edit_Pass_B);
     Button7 = button(GroupBox3, "Button7", QStringLiteral("确定"), {240, 35, 75, 25});
     Button_PassCleal = button(GroupBox3, "Button_PassCleal", QStringLiteral("重置"), {242, 67, 75, 25});
@@ -308,4 +308,4 @@ void TForm1::buildAboutPage() {
     Bevel1->setGeometry(16, 392, kPageWidth - 32, 2);
 }
 
-}  // namespace tessavo
+}  // namespace tessavo::app

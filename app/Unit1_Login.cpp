@@ -10,16 +10,16 @@
 #include "store/Query.h"
 #include "store/Statements.h"
 
-namespace tessavo {
+namespace tessavo::app {
 
 void TForm1::Button_CheckLoginClick() {
     ADOQuery_Pass->close();
     ADOQuery_Pass->clearSql();
     ADOQuery_Pass->addSql(store::sql::readManagementPassword());
     ADOQuery_Pass->open();
-    StoredLoginCipher() =
+    access::StoredLoginCipher() =
         ADOQuery_Pass->recordCount() > 0 ? ADOQuery_Pass->fieldByName(QStringLiteral("密码")) : QString();
-    if (StoredLoginCipher().isEmpty()) {
+    if (access::StoredLoginCipher().isEmpty()) {
         requestClose();  // no management password stored: the program ends without a word
         return;
     }
@@ -36,4 +36,4 @@ void TForm1::Timer_CheckLoginTimer() {
     Button_CheckLoginClick();
 }
 
-}  // namespace tessavo
+}  // namespace tessavo::app

@@ -12,13 +12,13 @@
 #include "maintenance/Backup.h"
 #include "maintenance/ClearAll.h"
 #include "maintenance/Unit_DB.h"
-#include "platform/Dialogs.h"
-#include "platform/Guard.h"
+#include "platform/desktop/Dialogs.h"
+#include "platform/desktop/Guard.h"
 #include "store/Connection.h"
 #include "store/ConnectionString.h"
 #include "store/Query.h"
 
-namespace tessavo {
+namespace tessavo::app {
 namespace {
 
 constexpr int kClockPanel = 2;
@@ -34,18 +34,18 @@ void maskEntry(QLineEdit* entry) {
 // ---- management password change ----------------------------------------------------------
 
 void TForm1::Button7Click() {
-    const PasswordChange change(Edit_OldPass->text(), Edit_Pass_A->text(), Edit_Pass_B->text());
-    const PasswordChange::Check check = change.check(StoredLoginCipher());
-    if (check != PasswordChange::Check::Passed) {
-        platform::inform(PasswordChange::messageFor(check));
-        if (PasswordChange::clearsNewEntries(check)) Button_PassClealClick();
+    const access::PasswordChange change(Edit_OldPass->text(), Edit_Pass_A->text(), Edit_Pass_B->text());
+    const access::PasswordChange::Check check = change.check(access::StoredLoginCipher());
+    if (check != access::PasswordChange::Check::Passed) {
+        platform::inform(access::PasswordChange::messageFor(check));
+        if (access::PasswordChange::clearsNewEntries(check)) Button_PassClealClick();
         return;
     }
     maintenance::BackupCopy(appDir_, maintenance::passwordChangeBackupPrefix(), panelText(kClockPanel));
     ADOQuery1->clearSql();
     ADOQuery1->addSql(change.statement());
     ADOQuery1->execute();
-    platform::inform(PasswordChange::doneMessage());
+    platform::inform(access::PasswordChange::doneMessage());
     // The new password takes effect at the next start.
     requestClose();
 }
@@ -59,8 +59,8 @@ void TForm1::Button5Click() {
     for (QLineEdit* entry : {Edit_OldPass, Edit_Pass_A, Edit_Pass_B}) maskEntry(entry);
 }
 
-void TForm1::Edit_Pass_AKeyPress(QChar& key) { FilterPasswordKey(key); }
-void TForm1::Edit_Pass_BKeyPress(QChar& key) { FilterPasswordKey(key); }
+void TForm1::Edit_Pass_AKeyPress(QChar& key) { access::filterPasswordKey(key); }
+void TForm1::Edit_Pass_BKeyPress(QChar& key) { access::filterPasswordKey(key); }
 
 // ---- typing mode -------------------------------------------------------------------------
 
@@ -93,7 +93,7 @@ void TForm1::Button11Click() {
 void TForm1::Button9Click() {
     if (!platform::confirmWarning(maintenance::clearAllConfirmation())) return;
     try {
-        maintenance::ClearAllRecords(*ADOQuery1, appDir_, panelText(kClockPanel));
+        maintenance::clearAllRecords(*ADOQuery1, appDir_, panelText(kClockPanel));
         platform::trigger(Button_ClearAllEdit);
         platform::trigger(Button_Refresh);
     } catch (...) {
@@ -101,4 +101,4 @@ void TForm1::Button9Click() {
     }
 }
 
-}  // namespace tessavo
+}  // namespace tessavo::app

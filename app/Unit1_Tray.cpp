@@ -9,12 +9,12 @@
 #include "app/Clock.h"
 #include "app/Unit1.h"
 #include "app/UpdatePage.h"
-#include "platform/Guard.h"
-#include "platform/NotificationArea.h"
-#include "platform/Shell.h"
-#include "platform/Unit_Function.h"
+#include "platform/desktop/Guard.h"
+#include "platform/desktop/NotificationArea.h"
+#include "platform/desktop/Shell.h"
+#include "platform/x11/Unit_Function.h"
 
-namespace tessavo {
+namespace tessavo::app {
 
 void TForm1::TrayIcon1Click() { platform::trigger(ShowME); }
 
@@ -32,7 +32,7 @@ void TForm1::ShowMEClick() {
 
 void TForm1::HideMEClick() {
     HideApplicationWindow(false);
-    HideTaskbarButton(this);
+    platform::HideTaskbarButton(this);
     hide();
     loginWindow_->Edit_LoginPass_Temp->clear();  // hiding forgets the login
     keepAWayBack();
@@ -42,7 +42,7 @@ void TForm1::HideMEClick() {
 // reached by starting it again: the login window stays, minimised, on the taskbar instead.
 void TForm1::keepAWayBack() {
     if (platform::notificationAreaAvailable()) return;
-    ShowTaskbarButton(loginWindow_);
+    platform::ShowTaskbarButton(loginWindow_);
     loginWindow_->showMinimized();
 }
 
@@ -62,15 +62,15 @@ void TForm1::AboutmeClick() { platform::shell().openUrl(updatePageAddress(EditVe
 
 void TForm1::Timer1Timer() {
     HideApplicationWindow(false);
-    setPanelText(2, ClockText(QDateTime::currentDateTime()));
+    setPanelText(2, clockText(QDateTime::currentDateTime()));
 }
 
 // There is no separate application window on X11: both windows of the program carry the
 // skip-taskbar state themselves. A minimised login window, the way back on a desktop without a
 // notification area, keeps its place on the taskbar.
 void TForm1::HideApplicationWindow(bool) {
-    HideTaskbarButton(this);
-    if (loginWindow_ && !loginWindow_->isMinimized()) HideTaskbarButton(loginWindow_);
+    platform::HideTaskbarButton(this);
+    if (loginWindow_ && !loginWindow_->isMinimized()) platform::HideTaskbarButton(loginWindow_);
 }
 
-}  // namespace tessavo
+}  // namespace tessavo::app

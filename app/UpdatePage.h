@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace tessavo {
+namespace tessavo::app {
 
 // The maker's site: one neutral host name for the address on the about page and the
 // update check.
@@ -13,4 +13,4 @@ inline QString updatePageAddress(const QString& version) {
     return makerAddress() + QStringLiteral("/?v=Tessavo") + version;
 }
 
-}  // namespace tessavo
+}  // namespace tessavo::app

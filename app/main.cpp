@@ -4,11 +4,11 @@
 #include "app/Program.h"
 #include "app/Startup.h"
 #include "app/Unit1.h"
-#include "platform/AppInfo.h"
-#include "platform/Guard.h"
-#include "platform/Hardening.h"
-#include "platform/InstanceMessages.h"
-#include "platform/SingleInstance.h"
+#include "platform/base/AppInfo.h"
+#include "platform/desktop/Guard.h"
+#include "platform/process/Hardening.h"
+#include "platform/process/InstanceMessages.h"
+#include "platform/process/SingleInstance.h"
 
 using namespace tessavo;
 
@@ -17,7 +17,7 @@ namespace {
 // A later start hands the running instance what a click on its tray icon does, then ends: on
 // a desktop without a tray (or before its tray has come up) that is the way back to a hidden
 // program.
-int reachRunningInstance(QtCommandLine& qtCommandLine, const platform::SingleInstance& instance) {
+int reachRunningInstance(app::QtCommandLine& qtCommandLine, const platform::SingleInstance& instance) {
     const QCoreApplication app(qtCommandLine.argc(), qtCommandLine.argv());
     platform::sendInstanceCommand(instance.socketPath(), platform::InstanceCommand::Show);
     return 0;
@@ -26,21 +26,22 @@ int reachRunningInstance(QtCommandLine& qtCommandLine, const platform::SingleIns
 }  // namespace
 
 int main(int argc, char** argv) {
-    platform::HardenProcess();
-    QtCommandLine qtCommandLine(argc > 0 ? argv[0] : nullptr);
+    platform::hardenProcess();
+    app::QtCommandLine qtCommandLine(argc > 0 ? argv[0] : nullptr);
     const platform::SingleInstance instance(applicationTitle());
     if (!instance.acquired()) return reachRunningInstance(qtCommandLine, instance);
 
-    QApplication app(qtCommandLine.argc(), qtCommandLine.argv());
-    PrepareApplication(app);
-    Program program(QCoreApplication::applicationDirPath() + QLatin1Char('/'));
+    QApplication application(qtCommandLine.argc(), qtCommandLine.argv());
+    app::prepareApplication(application);
+    app::Program program(QCoreApplication::applicationDirPath() + QLatin1Char('/'));
     // The main window's close ends the program whatever else is shown: quit() would first ask
     // every window to close and give up while the login window (which refuses) is up.
     QObject::connect(
-        &program.main(), &TForm1::programEnded, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+        &program.main(), &app::TForm1::programEnded, &application, [] { QCoreApplication::exit(0); },
+        Qt::QueuedConnection);
     platform::InstanceListener laterStarts;
     platform::bindGuardedCall(&laterStarts, &platform::InstanceListener::commandReceived, &program.main(),
                               [&program](platform::InstanceCommand) { program.main().LaterStartClick(); });
     laterStarts.listen(instance.socketPath());
-    return app.exec();
+    return application.exec();
 }

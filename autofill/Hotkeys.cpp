@@ -7,14 +7,14 @@
 #include <utility>
 
 #include "autofill/Unit_SendKey.h"
-#include "platform/Dialogs.h"
-#include "platform/GlobalAtoms.h"
-#include "platform/GlobalHotkeys.h"
-#include "platform/Guard.h"
-#include "platform/InputMethod.h"
-#include "platform/Keyboard.h"
+#include "platform/desktop/Dialogs.h"
+#include "platform/desktop/Guard.h"
+#include "platform/keyboard/GlobalAtoms.h"
+#include "platform/keyboard/GlobalHotkeys.h"
+#include "platform/keyboard/InputMethod.h"
+#include "platform/keyboard/Keyboard.h"
 
-namespace tessavo {
+namespace tessavo::autofill {
 namespace {
 
 namespace vk = platform::vk;
@@ -127,4 +127,4 @@ void ReleaseAutoFillHotkeys() {
     refusedAccountKey.told = refusedPasswordKey.told = false;
 }
 
-}  // namespace tessavo
+}  // namespace tessavo::autofill

@@ -4,7 +4,7 @@ class QAbstractButton;
 class QLineEdit;
 class QRadioButton;
 
-namespace tessavo {
+namespace tessavo::autofill {
 
 // What the hotkey handler reads and clicks on the main window.
 struct AutoFillTargets {
@@ -35,4 +35,4 @@ void HotkeyMessage(int id, const AutoFillTargets& targets);
 // succeeded or the hotkeys were released already.
 void ReleaseAutoFillHotkeys();
 
-}  // namespace tessavo
+}  // namespace tessavo::autofill

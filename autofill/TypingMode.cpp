@@ -1,6 +1,6 @@
 #include "autofill/TypingMode.h"
 
-#include "platform/ProfileStrings.h"
+#include "platform/files/ProfileStrings.h"
 
 namespace tessavo::autofill {
 namespace {

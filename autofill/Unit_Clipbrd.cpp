@@ -1,9 +1,9 @@
 #include "autofill/Unit_Clipbrd.h"
 
-#include "platform/Clipboard.h"
-#include "platform/Error.h"
+#include "platform/base/Error.h"
+#include "platform/desktop/Clipboard.h"
 
-namespace tessavo {
+namespace tessavo::autofill {
 namespace {
 
 // The accessor's reference: a plain pointer that outlives every static object, so a call after
@@ -53,4 +53,4 @@ TClipboard& ClipboardInstance() {
     return *instance;
 }
 
-}  // namespace tessavo
+}  // namespace tessavo::autofill

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace tessavo {
+namespace tessavo::autofill {
 
 // The program's clipboard object: opened and closed around each operation, nested opens only
 // count; the system clipboard is open while the count is above zero.
@@ -33,4 +33,4 @@ private:
 // after that makes a new one.
 TClipboard& ClipboardInstance();
 
-}  // namespace tessavo
+}  // namespace tessavo::autofill

@@ -7,13 +7,13 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/AnsiCodePage.h"
-#include "platform/Dialogs.h"
-#include "platform/Error.h"
-#include "platform/IntegerText.h"
-#include "platform/Keyboard.h"
+#include "platform/base/AnsiCodePage.h"
+#include "platform/base/Error.h"
+#include "platform/base/IntegerText.h"
+#include "platform/desktop/Dialogs.h"
+#include "platform/keyboard/Keyboard.h"
 
-namespace tessavo {
+namespace tessavo::autofill {
 namespace {
 
 namespace vk = platform::vk;
@@ -311,4 +311,4 @@ bool SendKeyString(QStringView text, bool wait) {
     return KeySender(keyboard, units, wait).run();
 }
 
-}  // namespace tessavo
+}  // namespace tessavo::autofill

@@ -2,7 +2,7 @@
 
 #include <QStringView>
 
-namespace tessavo {
+namespace tessavo::autofill {
 
 // Types a text into the window that holds the keyboard focus, reading it as the key language:
 // "+", "^", "%" hold Shift, Ctrl, Alt for the next key; "(" ... ")" holds them over a group;
@@ -19,4 +19,4 @@ namespace tessavo {
 // A QString, a std::u16string or a u"" literal all pass as the view; nothing is copied.
 bool SendKeyString(QStringView text, bool wait);
 
-}  // namespace tessavo
+}  // namespace tessavo::autofill

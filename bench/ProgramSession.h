@@ -5,12 +5,14 @@
 
 #include "app/Program.h"
 #include "bench/BenchData.h"
-#include "platform/Dialogs.h"
+#include "platform/desktop/Dialogs.h"
 
-namespace tessavo {
+namespace tessavo::app {
 class TForm1;
+}  // namespace tessavo::app
+namespace tessavo::access {
 class TForm2;
-}  // namespace tessavo
+}  // namespace tessavo::access
 
 namespace tessavo::bench {
 
@@ -36,8 +38,8 @@ public:
     ProgramSession(const ProgramSession&) = delete;
     ProgramSession& operator=(const ProgramSession&) = delete;
 
-    TForm1& main() { return program_->main(); }
-    TForm2& login() { return program_->login(); }
+    app::TForm1& main() { return program_->main(); }
+    access::TForm2& login() { return program_->login(); }
     const WorkingCopy& files() const { return copy_; }
     QuietDialogs& dialogs() { return *dialogs_; }
 

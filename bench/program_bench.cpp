@@ -20,7 +20,7 @@
 #include "bench/ProgramSession.h"
 #include "bench/RawDatabase.h"
 #include "cipher/Unit_Orvel_DESCrypt.h"
-#include "platform/Guard.h"
+#include "platform/desktop/Guard.h"
 #include "store/Query.h"
 #include "store/RecordFields.h"
 #include "store/Statements.h"
@@ -69,7 +69,7 @@ void expectBox(QuietDialogs& dialogs, const char16_t* text) {
         throw std::runtime_error("the handler showed \"" + shown.toStdString() + "\"");
 }
 
-void clickGridRow(TForm1& main, int row) {
+void clickGridRow(app::TForm1& main, int row) {
     QTableView* grid = main.DBGrid1;
     const QModelIndex cell = grid->model()->index(row, 3);
     grid->scrollTo(cell);
@@ -87,7 +87,7 @@ store::RecordFields newRecord(int serial) {
     return fields;
 }
 
-void fillEditor(TForm1& main, const store::RecordFields& fields) {
+void fillEditor(app::TForm1& main, const store::RecordFields& fields) {
     main.Edit_FenLei->setCurrentIndex(0);
     main.Edit_BiaoTi->setText(fields.标题);
     main.Edit_WangZhi->setText(fields.网址);
@@ -97,7 +97,7 @@ void fillEditor(TForm1& main, const store::RecordFields& fields) {
 }
 
 void search(ProgramSession& session, const QString& column, const QString& keyword) {
-    TForm1& main = session.main();
+    app::TForm1& main = session.main();
     main.ComboBoxSeachClass->setCurrentText(column);
     main.searchkeyword->setText(keyword);
     platform::trigger(main.Button_Search);
@@ -138,7 +138,7 @@ void search_broad(benchmark::State& state) {
 
 void cell_click(benchmark::State& state) {
     ProgramSession session(datasetOf(state));
-    TForm1& main = session.main();
+    app::TForm1& main = session.main();
     measure(
         state, [&] { main.Edit_BianHao->clear(); },
         [&] {
@@ -162,7 +162,7 @@ void add(benchmark::State& state) {
 
 void modify(benchmark::State& state) {
     ProgramSession session(datasetOf(state));
-    TForm1& main = session.main();
+    app::TForm1& main = session.main();
     int serial = 0;
     measure(
         state,
@@ -229,7 +229,7 @@ void raw_use_count_update(benchmark::State& state) {
 // A change statement of the editor made from a new record each time (untimed), then run.
 void rawEditorChange(benchmark::State& state, const std::function<QString(const AccountRecord&)>& statementOf) {
     withRawDatabase(state, [&](RawDatabase& database, const WorkingCopy&) {
-        SetAccountKey("40618253");
+        setAccountKey("40618253");
         int serial = 0;
         QString statement;
         measure(

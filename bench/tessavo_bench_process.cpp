@@ -24,11 +24,11 @@
 #include "app/Startup.h"
 #include "app/Unit1.h"
 #include "bench/RawDatabase.h"
-#include "platform/AppInfo.h"
-#include "platform/Dialogs.h"
-#include "platform/Guard.h"
-#include "platform/Hardening.h"
-#include "platform/SingleInstance.h"
+#include "platform/base/AppInfo.h"
+#include "platform/desktop/Dialogs.h"
+#include "platform/desktop/Guard.h"
+#include "platform/process/Hardening.h"
+#include "platform/process/SingleInstance.h"
 #include "store/ConnectionString.h"
 
 using namespace tessavo;
@@ -66,11 +66,11 @@ std::string residentKilobytes() {
 }
 
 int runProgram(int argc, char** argv, const QString& appDir, bool logIn) {
-    platform::HardenProcess();
+    platform::hardenProcess();
     const platform::SingleInstance instance(applicationTitle());
     if (!instance.acquired()) return 3;
     QApplication app(argc, argv);
-    PrepareApplication(app);
+    prepareApplication(app);
     platform::installDialogs(std::make_unique<BoxesEndTheHelper>());
 
     Program program(appDir);

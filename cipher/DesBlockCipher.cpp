@@ -4,7 +4,7 @@
 
 #include "cipher/SecureZero.h"
 
-namespace tessavo {
+namespace tessavo::cipher {
 namespace {
 
 using des::Byte;
@@ -88,4 +88,4 @@ void DesCryptBlock(const DesSubkeys& subkeys, const std::uint8_t* input, std::ui
     packThroughFinalPermutation(halves, output);
 }
 
-}  // namespace tessavo
+}  // namespace tessavo::cipher

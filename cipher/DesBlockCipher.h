@@ -8,7 +8,7 @@
 
 // The single-block Data Encryption Standard (FIPS 46-3). Bits of blocks and key blocks are
 // numbered 1 to 64 in memory order, most significant bit first.
-namespace tessavo {
+namespace tessavo::cipher {
 
 using DesBlock = std::array<std::uint8_t, 8>;
 
@@ -39,4 +39,4 @@ void DesKeySchedule(const DesBlock& keyBlock, std::uint8_t encryptionOrder, DesS
 // full before any output byte is written, so `input` and `output` may be the same buffer.
 void DesCryptBlock(const DesSubkeys& subkeys, const std::uint8_t* input, std::uint8_t* output);
 
-}  // namespace tessavo
+}  // namespace tessavo::cipher

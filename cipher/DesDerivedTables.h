@@ -7,7 +7,7 @@
 
 // Tables the block cipher works with, computed at compile time from the standard's tables so
 // that no value is typed twice.
-namespace tessavo {
+namespace tessavo::cipher {
 
 // Entry [i - 1][j - 1] is the position (1 to 56) in C0||D0 of the bit that PC-2's j-th
 // selection takes from C_i||D_i: the rotations of C and D are folded into the table, so the
@@ -58,4 +58,4 @@ inline constexpr std::array<std::uint8_t, 32> kSboxOutputPositions = makeSboxOut
 inline constexpr DesScheduleTableType DesScheduleTable = des::makeScheduleTable();
 inline constexpr DesSboxBitTablesType DesSboxBitTables = des::makeSboxBitTables();
 
-}  // namespace tessavo
+}  // namespace tessavo::cipher

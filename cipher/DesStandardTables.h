@@ -5,7 +5,7 @@
 
 // The tables of the Data Encryption Standard (FIPS 46-3), exactly as published: every entry is
 // a bit number counted from 1, the most significant bit of the first byte being bit 1.
-namespace tessavo::des {
+namespace tessavo::cipher::des {
 
 using Byte = std::uint8_t;
 
@@ -86,4 +86,4 @@ inline constexpr std::array<Byte, 16> kLeftShifts = {1, 1, 2, 2, 2, 2, 2, 2, 1, 
 inline constexpr int kIterations = 16;
 inline constexpr int kHalfKeyBits = 28;
 
-}  // namespace tessavo::des
+}  // namespace tessavo::cipher::des

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <type_traits>
 
-namespace tessavo {
+namespace tessavo::cipher {
 
 // Overwrites memory that held key material or plain text. The empty assembly statement that
 // takes the address tells the compiler the zeros are read afterwards, so the stores are kept
@@ -29,4 +29,4 @@ private:
     T& value_;
 };
 
-}  // namespace tessavo
+}  // namespace tessavo::cipher

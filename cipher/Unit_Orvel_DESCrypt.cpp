@@ -7,7 +7,7 @@
 #include "cipher/DesBlockCipher.h"
 #include "cipher/SecureZero.h"
 
-namespace tessavo {
+namespace tessavo::cipher {
 namespace {
 
 constexpr std::size_t kBlockBytes = 8;
@@ -121,6 +121,6 @@ const std::string& LoginKey() {
 
 const std::string& AccountKey() { return accountKeyText(); }
 
-void SetAccountKey(const std::string& key) { accountKeyText() = key; }
+void setAccountKey(const std::string& key) { accountKeyText() = key; }
 
-}  // namespace tessavo
+}  // namespace tessavo::cipher

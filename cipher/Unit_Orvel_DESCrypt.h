@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace tessavo {
+namespace tessavo::cipher {
 
 // The block cipher these routines are built on is declared in cipher/DesBlockCipher.h.
 
@@ -20,6 +20,6 @@ const std::string& LoginKey();
 inline constexpr char kAccountKeyText[] = "40618253";
 // The key of every record's password and notes; the main window's creation sets it.
 const std::string& AccountKey();
-void SetAccountKey(const std::string& key);
+void setAccountKey(const std::string& key);
 
-}  // namespace tessavo
+}  // namespace tessavo::cipher

@@ -1,6 +1,6 @@
 #include "maintenance/Backup.h"
 
-#include "platform/WholeFile.h"
+#include "platform/files/WholeFile.h"
 #include "store/ConnectionString.h"
 
 namespace tessavo::maintenance {

@@ -8,7 +8,7 @@ namespace tessavo::maintenance {
 
 QString clearAllConfirmation() { return QStringLiteral("您真的要删除数据库中所有的记录吗?"); }
 
-void ClearAllRecords(store::Query& query, const QString& appDir, const QString& clockText) {
+void clearAllRecords(store::Query& query, const QString& appDir, const QString& clockText) {
     BackupCopy(appDir, clearAllBackupPrefix(), clockText);
     // Setting the statement text closes the grid's result: it shows no rows from here on.
     query.clearSql();

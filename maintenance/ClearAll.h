@@ -17,6 +17,6 @@ QString clearAllConfirmation();
 // backup stops nothing), then deletes every record through `query` (the grid's query) and
 // leaves `query` open on the emptied table. An error of a statement is thrown
 // (tessavo::Error); the steps after it do not run.
-void ClearAllRecords(store::Query& query, const QString& appDir, const QString& clockText);
+void clearAllRecords(store::Query& query, const QString& appDir, const QString& clockText);
 
 }  // namespace tessavo::maintenance

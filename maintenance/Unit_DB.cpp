@@ -5,8 +5,8 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
-#include "platform/Error.h"
-#include "platform/WholeFile.h"
+#include "platform/base/Error.h"
+#include "platform/files/WholeFile.h"
 #include "store/ConnectionString.h"
 #include "store/SqlCipherFile.h"
 

@@ -65,7 +65,7 @@ QString categoryNameMessage(CategoryNameVerdict verdict) {
 
 QString categoryPlaceholderPassword() {
     static const std::string kPasswordInCodePage936("\xC3\xDC\xC2\xEB");
-    return QString::fromLatin1(DesEncryptToHex(kPasswordInCodePage936, AccountKey()));
+    return QString::fromLatin1(cipher::DesEncryptToHex(kPasswordInCodePage936, cipher::AccountKey()));
 }
 
 }  // namespace tessavo::store

@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <algorithm>
 
-#include "platform/Error.h"
+#include "platform/base/Error.h"
 #include "store/ConnectionString.h"
 #include "store/Query.h"
 

@@ -6,7 +6,7 @@
 #include <QTemporaryFile>
 
 #include "cipher/Unit_Orvel_DESCrypt.h"
-#include "platform/Error.h"
+#include "platform/base/Error.h"
 #include "store/ConnectionString.h"
 #include "store/SqlCipherFile.h"
 
@@ -26,7 +26,7 @@ void fillNewDatabase(const QString& path) {
     SqlCipherFile file(path, QString::fromUtf16(kDatabasePassword), SqlCipherFile::Mode::CreateNew);
     file.execute(QStringLiteral("BEGIN;") + kSchema);
     SqlStatement insert = file.prepare(QStringLiteral("INSERT INTO Pass (密码) VALUES (?1)"));
-    insert.bindText(1, QString::fromStdString(DesEncryptToHex(kDefaultManagementPassword, LoginKey())));
+    insert.bindText(1, QString::fromStdString(cipher::DesEncryptToHex(kDefaultManagementPassword, cipher::LoginKey())));
     insert.run();
     file.execute(QStringLiteral("COMMIT;"));
 }

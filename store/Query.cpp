@@ -3,8 +3,8 @@
 #include <QRegularExpression>
 #include <utility>
 
-#include "platform/Error.h"
-#include "platform/FreedMemory.h"
+#include "platform/base/Error.h"
+#include "platform/process/FreedMemory.h"
 #include "store/Connection.h"
 #include "store/SqlCipherFile.h"
 
@@ -84,7 +84,7 @@ void Query::open() {
     // anyway, and the memory it sorted in is freed between blocks still in use: both go back.
     if (result_ && result_->rowCount() >= kRowsWorthReleasingMemory) {
         sqlite3_db_release_memory(connection().database().handle());
-        platform::ReleaseFreedMemory();
+        platform::releaseFreedMemory();
     }
 }
 

@@ -2,7 +2,7 @@
 
 #include "cipher/SecureZero.h"
 #include "cipher/Unit_Orvel_DESCrypt.h"
-#include "platform/AnsiCodePage.h"
+#include "platform/base/AnsiCodePage.h"
 #include "store/Query.h"
 
 namespace tessavo::store {
@@ -17,21 +17,21 @@ enum Position { k编号, k分类, k网址, k标题, k帐号, k密码, k备注 };
 // The 8-bit copies of a secret are wiped before their memory goes back to the heap.
 QString encryptAccountText(const QString& plain, const std::string& key) {
     std::string bytes = platform::toAnsi(plain);
-    const QString cipher = QString::fromLatin1(DesEncryptToHex(bytes, key));
-    secureZero(bytes.data(), bytes.size());
+    const QString cipher = QString::fromLatin1(cipher::DesEncryptToHex(bytes, key));
+    cipher::secureZero(bytes.data(), bytes.size());
     return cipher;
 }
 
 QString decryptAccountText(const QString& cipher, const std::string& key) {
-    std::string bytes = DesDecryptFromHex(cipher.toStdString(), key);
+    std::string bytes = cipher::DesDecryptFromHex(cipher.toStdString(), key);
     const QString plain = platform::fromAnsi(bytes);
-    secureZero(bytes.data(), bytes.size());
+    cipher::secureZero(bytes.data(), bytes.size());
     return plain;
 }
 
-QString encryptAccountText(const QString& plain) { return encryptAccountText(plain, AccountKey()); }
+QString encryptAccountText(const QString& plain) { return encryptAccountText(plain, cipher::AccountKey()); }
 
-QString decryptAccountText(const QString& cipher) { return decryptAccountText(cipher, AccountKey()); }
+QString decryptAccountText(const QString& cipher) { return decryptAccountText(cipher, cipher::AccountKey()); }
 
 RecordFields chosenRowFields(const Query& query) {
     RecordFields fields;
@@ -56,7 +56,7 @@ AccountRecord recordToStore(const RecordFields& fields, const std::string& key) 
     return record;
 }
 
-AccountRecord recordToStore(const RecordFields& fields) { return recordToStore(fields, AccountKey()); }
+AccountRecord recordToStore(const RecordFields& fields) { return recordToStore(fields, cipher::AccountKey()); }
 
 QString notesWithWindowsLineBreaks(const QString& editorText) {
     QString notes = editorText;

@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "platform/Error.h"
+#include "platform/base/Error.h"
 
 // The key routines of SQLCipher are declared only for builds that carry the codec.
 #define SQLITE_HAS_CODEC 1

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/Error.h"
+#include "platform/base/Error.h"
 
 namespace tessavo::store::sql {
 

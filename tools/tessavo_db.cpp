@@ -35,7 +35,7 @@ int usage(const QString& problem = {}) {
                        "       tessavo-db export DIR [--format %1] [-o FILE [--force]]\n"
                        "       tessavo-db import DIR FILE [--format auto|%2] [--dry-run]\n"
                        "       tessavo-db check DIR")
-            .arg(transfer::formatNames(true), transfer::formatNames(false)));
+            .arg(maintenance::transfer::formatNames(true), maintenance::transfer::formatNames(false)));
     return kUsage;
 }
 
@@ -49,9 +49,9 @@ int guarded(const std::function<int()>& command) {
     }
 }
 
-std::optional<transfer::Format> chosenFormat(const tools::Arguments& arguments, const QString& fallback) {
+std::optional<maintenance::transfer::Format> chosenFormat(const tools::Arguments& arguments, const QString& fallback) {
     const QString name = arguments.values.count(kFormat) ? arguments.value(kFormat) : fallback;
-    return transfer::formatNamed(name);
+    return maintenance::transfer::formatNamed(name);
 }
 
 int init(const tools::Arguments& arguments) {
@@ -66,11 +66,12 @@ int exportCommand(const tools::Arguments& arguments) {
     if (arguments.words.size() != 1) return usage();
     const auto format = chosenFormat(arguments, QStringLiteral("tessavo"));
     if (!format) return usage(QStringLiteral("unknown format %1").arg(arguments.value(kFormat)));
-    const transfer::ExportRequest request{arguments.words[0], *format, arguments.value(QStringLiteral("-o")),
-                                          arguments.has(QStringLiteral("--force"))};
+    const maintenance::transfer::ExportRequest request{
+        arguments.words[0], *format, arguments.value(QStringLiteral("-o")), arguments.has(QStringLiteral("--force"))};
     return guarded([&] {
-        const std::string text = transfer::exportRecords(request, kAccountKeyText, QDateTime::currentDateTime());
-        say(transfer::plainTextWarning());
+        const std::string text =
+            maintenance::transfer::exportRecords(request, cipher::kAccountKeyText, QDateTime::currentDateTime());
+        say(maintenance::transfer::plainTextWarning());
         if (request.outputFile.isEmpty() && std::fwrite(text.data(), 1, text.size(), stdout) != text.size())
             throw std::runtime_error("cannot write to standard output");
         return std::fflush(stdout) == 0 ? 0 : kRefused;
@@ -79,15 +80,15 @@ int exportCommand(const tools::Arguments& arguments) {
 
 int importCommand(const tools::Arguments& arguments) {
     if (arguments.words.size() != 2) return usage();
-    transfer::ImportRequest request{arguments.words[0], arguments.words[1], std::nullopt,
-                                    arguments.has(QStringLiteral("--dry-run"))};
+    maintenance::transfer::ImportRequest request{arguments.words[0], arguments.words[1], std::nullopt,
+                                                 arguments.has(QStringLiteral("--dry-run"))};
     if (arguments.value(kFormat) != QLatin1String("auto") && arguments.values.count(kFormat)) {
         request.format = chosenFormat(arguments, {});
         if (!request.format) return usage(QStringLiteral("unknown format %1").arg(arguments.value(kFormat)));
     }
     return guarded([&] {
-        const transfer::ImportReport report =
-            transfer::importRecords(request, kAccountKeyText, QDateTime::currentDateTime());
+        const maintenance::transfer::ImportReport report =
+            maintenance::transfer::importRecords(request, cipher::kAccountKeyText, QDateTime::currentDateTime());
         for (const QString& line : report.describe(request.dryRun)) print(line);
         return report.refused.empty() ? 0 : kRefused;
     });
@@ -96,7 +97,8 @@ int importCommand(const tools::Arguments& arguments) {
 int check(const tools::Arguments& arguments) {
     if (arguments.words.size() != 1) return usage();
     return guarded([&] {
-        const transfer::CheckReport report = transfer::checkDatabase(arguments.words[0], kAccountKeyText);
+        const maintenance::transfer::CheckReport report =
+            maintenance::transfer::checkDatabase(arguments.words[0], cipher::kAccountKeyText);
         for (const QString& line : report.lines) print(line);
         for (const QString& problem : report.problems) print(QStringLiteral("problem: ") + problem);
         print(report.sound() ? QStringLiteral("the database is sound")

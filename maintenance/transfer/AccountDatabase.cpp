@@ -5,13 +5,13 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "platform/Error.h"
+#include "platform/base/Error.h"
 #include "store/ConnectionString.h"
 #include "store/Query.h"
 #include "store/RecordFields.h"
 #include "store/Statements.h"
 
-namespace tessavo::transfer {
+namespace tessavo::maintenance::transfer {
 namespace {
 
 // The program may hold the file for a moment while it runs a statement; wait for it that long.
@@ -115,4 +115,4 @@ void AccountDatabase::addAll(const std::vector<TransferRecord>& records) {
     transaction.commit();
 }
 
-}  // namespace tessavo::transfer
+}  // namespace tessavo::maintenance::transfer

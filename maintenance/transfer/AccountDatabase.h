@@ -8,7 +8,7 @@
 #include "store/AccountRecord.h"
 #include "store/Connection.h"
 
-namespace tessavo::transfer {
+namespace tessavo::maintenance::transfer {
 
 // The account database of an application directory, opened for moving records in and out.
 // Secrets go through the text cipher under the key given at construction, exactly as the
@@ -43,4 +43,4 @@ private:
     store::Connection connection_;
 };
 
-}  // namespace tessavo::transfer
+}  // namespace tessavo::maintenance::transfer

@@ -4,17 +4,17 @@
 
 #include "cipher/Unit_Orvel_DESCrypt.h"
 #include "maintenance/transfer/AccountDatabase.h"
-#include "platform/AnsiCodePage.h"
+#include "platform/base/AnsiCodePage.h"
 #include "store/Query.h"
 #include "store/Statements.h"
 
-namespace tessavo::transfer {
+namespace tessavo::maintenance::transfer {
 namespace {
 
 constexpr int kDigitsPerBlock = 16;
 
 bool decryptsToText(const QString& cipher, const std::string& key) {
-    const std::string bytes = DesDecryptFromHex(cipher.toStdString(), key);
+    const std::string bytes = cipher::DesDecryptFromHex(cipher.toStdString(), key);
     return platform::toAnsi(platform::fromAnsi(bytes)) == bytes;
 }
 
@@ -92,4 +92,4 @@ CheckReport checkDatabase(const QString& directory, const std::string& accountKe
     return report;
 }
 
-}  // namespace tessavo::transfer
+}  // namespace tessavo::maintenance::transfer

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <string>
 
-namespace tessavo::transfer {
+namespace tessavo::maintenance::transfer {
 
 struct CheckReport {
     QStringList lines;     // what was checked, each with its finding
@@ -21,4 +21,4 @@ bool isWellFormedCipher(const QString& cipher);
 // Throws tessavo::Error when the file cannot be opened as an account database at all.
 CheckReport checkDatabase(const QString& directory, const std::string& accountKey);
 
-}  // namespace tessavo::transfer
+}  // namespace tessavo::maintenance::transfer

@@ -4,7 +4,7 @@
 
 #include "maintenance/transfer/Utf8Text.h"
 
-namespace tessavo::transfer {
+namespace tessavo::maintenance::transfer {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -118,4 +118,4 @@ CsvTable readCsvTable(std::string_view text) {
     return table;
 }
 
-}  // namespace tessavo::transfer
+}  // namespace tessavo::maintenance::transfer

@@ -10,7 +10,7 @@
 // password managers: UTF-8 text (a leading byte order mark is dropped), fields in double
 // quotes may hold commas, quotes (doubled) and line breaks; records end with CR LF or LF.
 // Plain C++ only, so the fuzz target builds it on its own.
-namespace tessavo::transfer {
+namespace tessavo::maintenance::transfer {
 
 // What makes a file unreadable, with the 1-based line where the fault lies.
 class CsvError : public std::runtime_error {
@@ -44,4 +44,4 @@ struct CsvTable {
 // for a row whose field count differs from the header's.
 CsvTable readCsvTable(std::string_view text);
 
-}  // namespace tessavo::transfer
+}  // namespace tessavo::maintenance::transfer

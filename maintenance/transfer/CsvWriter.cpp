@@ -1,6 +1,6 @@
 #include "maintenance/transfer/CsvWriter.h"
 
-namespace tessavo::transfer {
+namespace tessavo::maintenance::transfer {
 namespace {
 
 bool needsQuotes(std::string_view field) { return field.find_first_of(",\"\r\n") != std::string_view::npos; }
@@ -30,4 +30,4 @@ std::string csvLine(const std::vector<std::string>& fields, const CsvStyle& styl
     return line;
 }
 
-}  // namespace tessavo::transfer
+}  // namespace tessavo::maintenance::transfer

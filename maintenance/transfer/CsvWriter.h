@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tessavo::transfer {
+namespace tessavo::maintenance::transfer {
 
 // How a file of comma-separated values is written: quotes around every field or only where a
 // field needs them (a comma, a quote, CR or LF in it), and the line break after each record.
@@ -17,4 +17,4 @@ struct CsvStyle {
 // by the style's line break.
 std::string csvLine(const std::vector<std::string>& fields, const CsvStyle& style);
 
-}  // namespace tessavo::transfer
+}  // namespace tessavo::maintenance::transfer

@@ -4,10 +4,10 @@
 
 #include "maintenance/transfer/AccountDatabase.h"
 #include "maintenance/transfer/ExportRows.h"
-#include "platform/Error.h"
-#include "platform/WholeFile.h"
+#include "platform/base/Error.h"
+#include "platform/files/WholeFile.h"
 
-namespace tessavo::transfer {
+namespace tessavo::maintenance::transfer {
 namespace {
 
 void writeFile(const ExportRequest& request, const std::string& text) {
@@ -39,4 +39,4 @@ std::string exportRecords(const ExportRequest& request, const std::string& accou
     return text;
 }
 
-}  // namespace tessavo::transfer
+}  // namespace tessavo::maintenance::transfer

@@ -6,7 +6,7 @@
 
 #include "maintenance/transfer/Formats.h"
 
-namespace tessavo::transfer {
+namespace tessavo::maintenance::transfer {
 
 struct ExportRequest {
     QString directory;
@@ -24,4 +24,4 @@ QString plainTextWarning();
 // database or a file that cannot be written.
 std::string exportRecords(const ExportRequest& request, const std::string& accountKey, const QDateTime& now);
 
-}  // namespace tessavo::transfer
+}  // namespace tessavo::maintenance::transfer

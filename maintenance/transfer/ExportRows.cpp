@@ -1,6 +1,6 @@
 #include "maintenance/transfer/ExportRows.h"
 
-namespace tessavo::transfer {
+namespace tessavo::maintenance::transfer {
 namespace {
 
 std::string utf8(const QString& text) { return text.toStdString(); }
@@ -34,4 +34,4 @@ std::string exportCsv(const std::vector<TransferRecord>& records, Format format,
     return file;
 }
 
-}  // namespace tessavo::transfer
+}  // namespace tessavo::maintenance::transfer

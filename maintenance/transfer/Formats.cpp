@@ -5,7 +5,7 @@
 #include <array>
 #include <set>
 
-namespace tessavo::transfer {
+namespace tessavo::maintenance::transfer {
 namespace {
 
 constexpr CsvStyle kQuotedWhereNeeded{false, "\r\n"};
@@ -109,4 +109,4 @@ std::optional<Format> recogniseHeader(const std::vector<std::string>& header) {
     return std::nullopt;
 }
 
-}  // namespace tessavo::transfer
+}  // namespace tessavo::maintenance::transfer

@@ -8,7 +8,7 @@
 #include "maintenance/transfer/CsvWriter.h"
 
 // The comma-separated files of the password managers we move records to and from.
-namespace tessavo::transfer {
+namespace tessavo::maintenance::transfer {
 
 enum class Format { Tessavo, KeePassXC, Bitwarden, Chrome, Firefox };
 
@@ -31,4 +31,4 @@ QString formatNames(bool exportableOnly);
 // each once, and no column the format does not know. None when no format matches.
 std::optional<Format> recogniseHeader(const std::vector<std::string>& header);
 
-}  // namespace tessavo::transfer
+}  // namespace tessavo::maintenance::transfer

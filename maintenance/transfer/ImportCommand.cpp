@@ -7,10 +7,10 @@
 #include "maintenance/transfer/AccountDatabase.h"
 #include "maintenance/transfer/CsvReader.h"
 #include "maintenance/transfer/ImportRows.h"
-#include "platform/Error.h"
-#include "platform/WholeFile.h"
+#include "platform/base/Error.h"
+#include "platform/files/WholeFile.h"
 
-namespace tessavo::transfer {
+namespace tessavo::maintenance::transfer {
 namespace {
 
 // Far more than any password manager's export; a larger file is surely something else.
@@ -117,4 +117,4 @@ ImportReport importRecords(const ImportRequest& request, const std::string& acco
     return report;
 }
 
-}  // namespace tessavo::transfer
+}  // namespace tessavo::maintenance::transfer

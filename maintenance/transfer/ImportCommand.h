@@ -10,7 +10,7 @@
 
 #include "maintenance/transfer/Formats.h"
 
-namespace tessavo::transfer {
+namespace tessavo::maintenance::transfer {
 
 struct ImportRequest {
     QString directory;
@@ -46,4 +46,4 @@ QString importBackupPrefix();
 // nothing either.
 ImportReport importRecords(const ImportRequest& request, const std::string& accountKey, const QDateTime& now);
 
-}  // namespace tessavo::transfer
+}  // namespace tessavo::maintenance::transfer

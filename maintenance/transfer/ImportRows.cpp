@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <optional>
 
-namespace tessavo::transfer {
+namespace tessavo::maintenance::transfer {
 namespace {
 
 struct ForeignColumns {
@@ -118,4 +118,4 @@ std::variant<TransferRecord, RowRefusal> RowReader::read(const CsvRecord& row) c
     return record;
 }
 
-}  // namespace tessavo::transfer
+}  // namespace tessavo::maintenance::transfer

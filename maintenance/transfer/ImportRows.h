@@ -7,7 +7,7 @@
 #include "maintenance/transfer/Formats.h"
 #include "maintenance/transfer/TransferRecord.h"
 
-namespace tessavo::transfer {
+namespace tessavo::maintenance::transfer {
 
 // The category of a record that names neither a group nor a web address.
 QString defaultImportCategory();
@@ -39,4 +39,4 @@ private:
 // The host of a web address, also of one written without a scheme; empty when there is none.
 QString hostOf(const QString& address);
 
-}  // namespace tessavo::transfer
+}  // namespace tessavo::maintenance::transfer

@@ -4,7 +4,7 @@
 
 #include "store/RecordFields.h"
 
-namespace tessavo::transfer {
+namespace tessavo::maintenance::transfer {
 
 // A record as it moves in and out of the account database: the editor's fields in plain text
 // (编号 stays empty) and the use count.
@@ -12,4 +12,4 @@ struct TransferRecord : store::RecordFields {
     qint64 统计 = 0;
 };
 
-}  // namespace tessavo::transfer
+}  // namespace tessavo::maintenance::transfer

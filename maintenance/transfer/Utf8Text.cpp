@@ -1,6 +1,6 @@
 #include "maintenance/transfer/Utf8Text.h"
 
-namespace tessavo::transfer {
+namespace tessavo::maintenance::transfer {
 namespace {
 
 bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
@@ -44,4 +44,4 @@ std::optional<std::size_t> firstInvalidUtf8(std::string_view text) {
     return std::nullopt;
 }
 
-}  // namespace tessavo::transfer
+}  // namespace tessavo::maintenance::transfer

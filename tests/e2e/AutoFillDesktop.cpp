@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "cipher/Unit_Orvel_DESCrypt.h"
-#include "platform/AnsiCodePage.h"
+#include "platform/base/AnsiCodePage.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/WaitUntil.h"
 
@@ -86,7 +86,7 @@ void AutoFillDesktop::TearDown() {
 
 void AutoFillDesktop::storeRecord(const QString& account, const QString& password) {
     install();
-    const QString cipher = QString::fromStdString(DesEncryptToHex(platform::toAnsi(password), kAccountKey));
+    const QString cipher = QString::fromStdString(cipher::DesEncryptToHex(platform::toAnsi(password), kAccountKey));
     QString statements;
     for (int copy = 0; copy < kRecordCopies; ++copy) {
         statements += QStringLiteral(

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/GlobalHotkeys.h"
-#include "platform/Keyboard.h"
-#include "platform/X11Hotkeys.h"
+#include "platform/keyboard/GlobalHotkeys.h"
+#include "platform/keyboard/Keyboard.h"
+#include "platform/x11/X11Hotkeys.h"
 #include "tests/support/WaitUntil.h"
 #include "tests/support/XvfbServer.h"
 

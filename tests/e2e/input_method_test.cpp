@@ -10,9 +10,9 @@
 #include <memory>
 
 #include "autofill/Unit_SendKey.h"
-#include "platform/InputMethod.h"
-#include "platform/Keyboard.h"
-#include "platform/X11Keyboard.h"
+#include "platform/keyboard/InputMethod.h"
+#include "platform/keyboard/Keyboard.h"
+#include "platform/x11/X11Keyboard.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/WaitUntil.h"
@@ -109,12 +109,12 @@ TEST_F(InputMethodTest, ThePasswordArrivesExactlyThroughAnActivePinyinAndItStays
     {
         const platform::DirectInputScope direct(inputMethod, platform::keyboard(), password.size());
         EXPECT_EQ(inputMethod.isActive(), false) << "direct input while the keys go out";
-        SendKeyString(password, true);
+        autofill::SendKeyString(password, true);
     }
     EXPECT_EQ(inputMethod.isActive(), true) << "the earlier state comes back";
     // Typed afterwards as any other program would: Pinyin, active again, turns "ni" and a blank
     // into a Chinese character; the Enter closes the entry.
-    SendKeyString(u"ni ~", true);
+    autofill::SendKeyString(u"ni ~", true);
 
     ASSERT_TRUE((*zenity).waitForFinished(int(kPatience.count()))) << "the entry did not close";
     EXPECT_EQ(QString::fromUtf8((*zenity).readAllStandardOutput()), password + QStringLiteral("你\n"));

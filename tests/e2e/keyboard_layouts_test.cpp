@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "autofill/Unit_SendKey.h"
-#include "platform/Keyboard.h"
-#include "platform/X11Keyboard.h"
+#include "platform/keyboard/Keyboard.h"
+#include "platform/x11/X11Keyboard.h"
 #include "tests/e2e/AutoFillDesktop.h"
 #include "tests/support/KeyLanguageText.h"
 #include "tests/support/ScriptedDialogs.h"
@@ -69,7 +69,7 @@ public:
         ASSERT_TRUE(desktop.focus(*window));
     }
     QString typeLine(const QString& text) override {
-        SendKeyString(text + QStringLiteral("~"), true);
+        autofill::SendKeyString(text + QStringLiteral("~"), true);
         if (!waitUntil([&] { return process_.state() == QProcess::NotRunning || process_.waitForFinished(50); })) {
             ADD_FAILURE() << "the line did not end";
         }
@@ -99,7 +99,7 @@ public:
         ASSERT_TRUE(desktop.focus(*window));
     }
     QString typeLine(const QString& text) override {
-        SendKeyString(text + QStringLiteral("~"), true);
+        autofill::SendKeyString(text + QStringLiteral("~"), true);
         if (!process_.waitForFinished(int(kPatience.count()))) ADD_FAILURE() << "the entry did not close";
         QString line = QString::fromUtf8(process_.readAllStandardOutput());
         if (line.endsWith(u'\n')) line.chop(1);
@@ -207,7 +207,7 @@ TEST_P(KeyboardLayouts, EveryCharacterArrivesInTheTargetProgram) {
     QTemporaryDir dir;
     TargetProgram target(*desktop_, clientEnvironment(server_->display()), QDir(dir.path()).filePath("field"));
     ASSERT_TRUE(target.focus());
-    SendKeyString(passwordText(), true);
+    autofill::SendKeyString(passwordText(), true);
     EXPECT_EQ(target.waitFor(passwordText()), passwordText());
     EXPECT_TRUE(dialogs_->takeTexts().empty());
     EXPECT_EQ(keymapText(), before);

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "cipher/Unit_Orvel_DESCrypt.h"
-#include "platform/AnsiCodePage.h"
+#include "platform/base/AnsiCodePage.h"
 #include "tests/e2e/EndToEnd.h"
 #include "tests/support/WaitUntil.h"
 
@@ -47,7 +47,7 @@ TEST_F(WindowPictures, OfTheLoginWindowAndOfEachPageOfTheMainWindow) {
 QString recordInsert(const QString& category, const QString& title, const QString& account, const QString& password,
                      const QString& notes, int uses) {
     const auto cipher = [](const QString& plain) {
-        return QString::fromLatin1(DesEncryptToHex(platform::toAnsi(plain), "40618253"));
+        return QString::fromLatin1(cipher::DesEncryptToHex(platform::toAnsi(plain), "40618253"));
     };
     return QStringLiteral(
                "insert into data (分类,网址,标题,帐号,密码,备注,统计) values "

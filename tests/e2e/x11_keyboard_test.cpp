@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "autofill/Unit_SendKey.h"
-#include "platform/Keyboard.h"
-#include "platform/UsKeyboardLayout.h"
-#include "platform/X11Keyboard.h"
+#include "platform/keyboard/Keyboard.h"
+#include "platform/keyboard/UsKeyboardLayout.h"
+#include "platform/x11/X11Keyboard.h"
 #include "tests/support/KeyLanguageText.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/XvfbServer.h"
@@ -270,7 +270,7 @@ protected:
     }
 
     std::string type(const std::string& text) {
-        SendKeyString(QString::fromStdString(text), true);
+        autofill::SendKeyString(QString::fromStdString(text), true);
         return window_->takeTyped();
     }
 
@@ -373,16 +373,16 @@ TEST_F(X11KeyboardTest, TheKeymapAndTheGroupAreReadAtEachBurst) {
 
 TEST_F(X11KeyboardTest, NamedKeysArriveAsTheirKeysOrAreReported) {
     useLayout("us");
-    SendKeyString(u"{BREAK}", true);
+    autofill::SendKeyString(u"{BREAK}", true);
     EXPECT_EQ(window_->takeKeysyms(), (std::vector<std::string>{"Control_L", "Break"}));
-    SendKeyString(u"{PRTSC}", true);
+    autofill::SendKeyString(u"{PRTSC}", true);
     EXPECT_TRUE(window_->takeKeysyms().empty()) << "never Print Screen";
     EXPECT_EQ(takeMessages(), std::vector<std::string>{kNoKey});
     // Keys that keymaps may lack: there, they arrive; elsewhere, the user is told.
     const std::pair<const char16_t*, KeySym> optional[] = {
         {u"{CLEAR}", XK_Clear}, {u"{F13}", XK_F13}, {u"{F14}", XK_F14}, {u"{F15}", XK_F15}, {u"{F16}", XK_F16}};
     for (const auto& [text, keysym] : optional) {
-        SendKeyString(text, true);
+        autofill::SendKeyString(text, true);
         const std::string name = XKeysymToString(keysym);
         if (window_->keymapHas(keysym)) {
             EXPECT_EQ(window_->takeKeysyms(), std::vector<std::string>{name});

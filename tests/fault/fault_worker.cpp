@@ -29,8 +29,8 @@
 #include "access/Unit_Login.h"
 #include "app/Program.h"
 #include "app/Unit1.h"
-#include "platform/Dialogs.h"
-#include "platform/Guard.h"
+#include "platform/desktop/Dialogs.h"
+#include "platform/desktop/Guard.h"
 #include "tests/fault/OffscreenSession.h"
 
 using namespace tessavo;
@@ -71,7 +71,7 @@ private:
 class Worker {
 public:
     Worker(const QString& appDir, WorkerDialogs& dialogs) : program_(appDir), dialogs_(dialogs) {
-        TForm1& main = program_.main();
+        app::TForm1& main = program_.main();
         main.Timer_CheckLogin->stop();
         platform::trigger(main.Button_CheckLogin);
         program_.login().Edit_LoginPass->setText(QStringLiteral("vorel"));
@@ -80,7 +80,7 @@ public:
     }
 
     void add(int round) {
-        TForm1& main = program_.main();
+        app::TForm1& main = program_.main();
         main.Edit_FenLei->setCurrentIndex(0);
         main.Edit_BiaoTi->setText(QStringLiteral("added-%1").arg(round));
         main.Edit_ZhangHao->setText(QStringLiteral("account-%1").arg(round));
@@ -91,7 +91,7 @@ public:
     }
 
     void modify(int round) {
-        TForm1& main = program_.main();
+        app::TForm1& main = program_.main();
         chooseRecord(QString::number(round));
         main.Edit_BiaoTi->setText(QStringLiteral("modified-%1").arg(round));
         click(main.Button2, u"修改成功.");
@@ -126,7 +126,7 @@ private:
         WorkerDialogs::fail(QStringLiteral("no grid row of record ") + number);
     }
 
-    Program program_;
+    app::Program program_;
     WorkerDialogs& dialogs_;
 };
 

@@ -8,8 +8,8 @@
 #include "maintenance/transfer/CsvReader.h"
 #include "maintenance/transfer/CsvWriter.h"
 
-using tessavo::transfer::CsvError;
-using tessavo::transfer::CsvRecord;
+using tessavo::maintenance::transfer::CsvError;
+using tessavo::maintenance::transfer::CsvRecord;
 
 namespace {
 
@@ -29,22 +29,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     std::vector<CsvRecord> records;
     try {
-        records = tessavo::transfer::readCsvRecords(text);
+        records = tessavo::maintenance::transfer::readCsvRecords(text);
     } catch (const CsvError& error) {
         require(error.line() >= 1 && error.line() <= lineCount(text));
         return 0;
     }
     try {
-        (void)tessavo::transfer::readCsvTable(text);
+        (void)tessavo::maintenance::transfer::readCsvTable(text);
     } catch (const CsvError& error) {  // an empty file or a row of another width
         require(error.line() >= 1 && error.line() <= lineCount(text));
     }
     std::string written;
     for (const CsvRecord& record : records) {
         require(record.line >= 1 && record.line <= lineCount(text));
-        written += tessavo::transfer::csvLine(record.fields, {true, "\r\n"});
+        written += tessavo::maintenance::transfer::csvLine(record.fields, {true, "\r\n"});
     }
-    const std::vector<CsvRecord> again = tessavo::transfer::readCsvRecords(written);
+    const std::vector<CsvRecord> again = tessavo::maintenance::transfer::readCsvRecords(written);
     require(again.size() == records.size());
     for (std::size_t i = 0; i < records.size(); ++i) require(again[i].fields == records[i].fields);
     return 0;

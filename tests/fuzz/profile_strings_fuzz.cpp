@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/Error.h"
-#include "platform/ProfileStrings.h"
+#include "platform/base/Error.h"
+#include "platform/files/ProfileStrings.h"
 
 namespace profile = tessavo::platform::profile;
 

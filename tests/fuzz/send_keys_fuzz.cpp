@@ -15,10 +15,10 @@
 #include <string_view>
 
 #include "autofill/Unit_SendKey.h"
-#include "platform/Dialogs.h"
-#include "platform/Error.h"
-#include "platform/Keyboard.h"
-#include "platform/UsKeyboardLayout.h"
+#include "platform/base/Error.h"
+#include "platform/desktop/Dialogs.h"
+#include "platform/keyboard/Keyboard.h"
+#include "platform/keyboard/UsKeyboardLayout.h"
 
 namespace {
 

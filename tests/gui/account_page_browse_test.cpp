@@ -15,7 +15,7 @@
 #include <functional>
 
 #include "app/Unit1.h"
-#include "platform/Guard.h"
+#include "platform/desktop/Guard.h"
 #include "store/Browse.h"
 #include "store/Query.h"
 #include "store/RecordFields.h"

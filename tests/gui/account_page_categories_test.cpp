@@ -12,7 +12,7 @@
 #include <QTest>
 
 #include "app/Unit1.h"
-#include "platform/Guard.h"
+#include "platform/desktop/Guard.h"
 #include "store/Query.h"
 #include "tests/support/AccountPage.h"
 #include "tests/support/QtPrinters.h"

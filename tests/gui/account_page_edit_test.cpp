@@ -10,7 +10,7 @@
 #include <QTest>
 
 #include "app/Unit1.h"
-#include "platform/Guard.h"
+#include "platform/desktop/Guard.h"
 #include "store/Query.h"
 #include "store/RecordFields.h"
 #include "tests/support/AccountPage.h"

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "app/Unit1.h"
-#include "platform/Dialogs.h"
-#include "platform/Guard.h"
+#include "platform/desktop/Dialogs.h"
+#include "platform/desktop/Guard.h"
 #include "store/Connection.h"
 #include "tests/support/ProgramFixture.h"
 #include "tests/support/QtPrinters.h"
@@ -54,8 +54,8 @@ protected:
 
 struct CopyCase {
     const char* name;
-    QPushButton* TForm1::*button;
-    QLineEdit* TForm1::*field;
+    QPushButton* app::TForm1::*button;
+    QLineEdit* app::TForm1::*field;
     bool secret;
 };
 
@@ -77,10 +77,10 @@ TEST_P(CopyButtons, CopyTheWholeFieldAndArmTheWipe) {
 
 INSTANTIATE_TEST_SUITE_P(
     ThreeFields, CopyButtons,
-    ::testing::Values(CopyCase{"WebAddress", &TForm1::Button4, &TForm1::Edit_WangZhi, false},
-                      CopyCase{"Account", &TForm1::ButtonCopyZhangHao, &TForm1::Edit_ZhangHao, true},
+    ::testing::Values(CopyCase{"WebAddress", &app::TForm1::Button4, &app::TForm1::Edit_WangZhi, false},
+                      CopyCase{"Account", &app::TForm1::ButtonCopyZhangHao, &app::TForm1::Edit_ZhangHao, true},
                       // the plain hidden copy, never the masked field
-                      CopyCase{"Password", &TForm1::ButtonCopyEdit_MiMa, &TForm1::Edit_MiMa_Temp, true}),
+                      CopyCase{"Password", &app::TForm1::ButtonCopyEdit_MiMa, &app::TForm1::Edit_MiMa_Temp, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ClipboardWipe, ASecondCopyChangesTheContentButNotTheTimeOfTheWipe) {

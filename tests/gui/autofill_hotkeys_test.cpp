@@ -14,10 +14,10 @@
 #include "access/Unit_Login.h"
 #include "app/Unit1.h"
 #include "autofill/Hotkeys.h"
-#include "platform/GlobalAtoms.h"
-#include "platform/GlobalHotkeys.h"
-#include "platform/Guard.h"
-#include "platform/Keyboard.h"
+#include "platform/desktop/Guard.h"
+#include "platform/keyboard/GlobalAtoms.h"
+#include "platform/keyboard/GlobalHotkeys.h"
+#include "platform/keyboard/Keyboard.h"
 #include "tests/support/ProgramFixture.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/RecordingClipboard.h"
@@ -80,36 +80,36 @@ protected:
 
 TEST_F(AutoFill, NoHotkeyBeforeTheLoginAndBothAfterIt) {
     EXPECT_TRUE(hotkeys->registered.empty());
-    EXPECT_EQ(HotkeyAccountId(), 0);
+    EXPECT_EQ(autofill::HotkeyAccountId(), 0);
 
     logIn();
 
     ASSERT_EQ(hotkeys->registered.size(), 2u);
-    const auto& account = hotkeys->registered.at(HotkeyAccountId());
-    const auto& password = hotkeys->registered.at(HotkeyPasswordId());
+    const auto& account = hotkeys->registered.at(autofill::HotkeyAccountId());
+    const auto& password = hotkeys->registered.at(autofill::HotkeyPasswordId());
     EXPECT_EQ(account.modifiers, platform::ModControl);
     EXPECT_EQ(account.vk, vk::Left);
     EXPECT_EQ(password.modifiers, platform::ModControl);
     EXPECT_EQ(password.vk, vk::Right);
-    EXPECT_EQ(HotkeyAccountId(), platform::GlobalFindAtom(QStringLiteral("8")));
-    EXPECT_EQ(HotkeyPasswordId(), platform::GlobalFindAtom(QStringLiteral("9")));
+    EXPECT_EQ(autofill::HotkeyAccountId(), platform::GlobalFindAtom(QStringLiteral("8")));
+    EXPECT_EQ(autofill::HotkeyPasswordId(), platform::GlobalFindAtom(QStringLiteral("9")));
 }
 
 TEST_F(AutoFill, ALoginAfterHidingRegistersAgainAndTheDestructionReleasesOnce) {
     logIn();
-    const int account = HotkeyAccountId();
-    const int password = HotkeyPasswordId();
+    const int account = autofill::HotkeyAccountId();
+    const int password = autofill::HotkeyPasswordId();
     platform::trigger(main().HideME);
     logIn();  // the gate asks again; the atoms gain a reference
 
     EXPECT_EQ(hotkeys->calls.size(), 4u);
-    EXPECT_EQ(platform::GlobalAtomReferences(account), 2);
-    EXPECT_EQ(platform::GlobalAtomReferences(password), 2);
+    EXPECT_EQ(platform::globalAtomReferences(account), 2);
+    EXPECT_EQ(platform::globalAtomReferences(password), 2);
 
     main().FormDestroy();
     EXPECT_TRUE(hotkeys->registered.empty());
-    EXPECT_EQ(platform::GlobalAtomReferences(account), 1);
-    EXPECT_EQ(platform::GlobalAtomReferences(password), 1);
+    EXPECT_EQ(platform::globalAtomReferences(account), 1);
+    EXPECT_EQ(platform::globalAtomReferences(password), 1);
     // The one reference left belongs to no one: this process goes on with other tests.
     platform::GlobalDeleteAtom(static_cast<std::uint16_t>(account));
     platform::GlobalDeleteAtom(static_cast<std::uint16_t>(password));
@@ -180,7 +180,7 @@ TEST_F(AutoFill, TheMessageComesAlsoWhileTheWindowIsHidden) {
 TEST_F(AutoFill, AnotherIdentifierDoesNothingAfterTheChecks) {
     logIn();
     useMode(Mode::Paste);
-    const int other = HotkeyPasswordId() + 1;
+    const int other = autofill::HotkeyPasswordId() + 1;
 
     choose(QStringLiteral("alice"), QStringLiteral("pw"));
     hotkeys->deliver(other);

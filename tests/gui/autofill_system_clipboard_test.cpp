@@ -7,7 +7,7 @@
 #include <QMimeData>
 
 #include "autofill/Unit_Clipbrd.h"
-#include "platform/Clipboard.h"
+#include "platform/desktop/Clipboard.h"
 #include "tests/support/QtPrinters.h"
 
 using namespace tessavo;
@@ -38,9 +38,9 @@ TEST_F(SystemClipboard, OtherTextCarriesNoHint) {
 
 TEST_F(SystemClipboard, ClearEmptiesWhatAnyoneCopied) {
     QGuiApplication::clipboard()->setText(QStringLiteral("copied elsewhere"));
-    ClipboardInstance().Clear();
+    autofill::ClipboardInstance().Clear();
     EXPECT_TRUE(QGuiApplication::clipboard()->text().isEmpty());
-    EXPECT_EQ(ClipboardInstance().openCount(), 0);
+    EXPECT_EQ(autofill::ClipboardInstance().openCount(), 0);
 }
 
 }  // namespace

@@ -19,8 +19,8 @@
 #include "app/Program.h"
 #include "app/Unit1.h"
 #include "cipher/Unit_Orvel_DESCrypt.h"
-#include "platform/AppInfo.h"
-#include "platform/Guard.h"
+#include "platform/base/AppInfo.h"
+#include "platform/desktop/Guard.h"
 #include "store/ConnectionString.h"
 #include "store/InitialDatabase.h"
 #include "store/RecordFields.h"
@@ -219,7 +219,7 @@ void copyInitialDatabaseOver(const QString& path) {
 }
 
 void addTablePass(const QString& path) {
-    const QString cipher = QString::fromStdString(DesEncryptToHex("vorel", LoginKey()));
+    const QString cipher = QString::fromStdString(cipher::DesEncryptToHex("vorel", cipher::LoginKey()));
     store::SqlCipherFile(path, databasePassword())
         .execute(QStringLiteral("CREATE TABLE Pass (密码 TEXT); INSERT INTO Pass VALUES ('%1');").arg(cipher));
 }
@@ -334,7 +334,7 @@ TEST_P(UnusableConfigIni, GivesTheDefaultModeAndASaveKeepsWhatWasThere) {
     c.make(configPath());
     const std::string before = test::readBytes(configPath());
 
-    Program next(appDir());
+    app::Program next(appDir());
     EXPECT_TRUE(dialogs->take().empty());
     EXPECT_TRUE(next.main().RadioButton_IntoPass2->isChecked());  // keystroke mode, as without the file
 
@@ -346,7 +346,7 @@ TEST_P(UnusableConfigIni, GivesTheDefaultModeAndASaveKeepsWhatWasThere) {
         EXPECT_EQ(boxes[0].text, QStringLiteral("配置保存成功！"));
         // Every byte of the old file is still there, the two keys after it.
         EXPECT_TRUE(test::readBytes(configPath()).starts_with(before));
-        Program third(appDir());
+        app::Program third(appDir());
         EXPECT_TRUE(third.main().RadioButton_IntoPass1->isChecked());
     } else {
         EXPECT_EQ(boxes[0].icon, Icon::Error);

@@ -3,8 +3,8 @@
 #include <QPushButton>
 #include <functional>
 
-#include "platform/Error.h"
-#include "platform/Guard.h"
+#include "platform/base/Error.h"
+#include "platform/desktop/Guard.h"
 #include "tests/support/ScriptedDialogs.h"
 
 using namespace tessavo;

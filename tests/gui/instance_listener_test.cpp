@@ -8,7 +8,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
-#include "platform/InstanceMessages.h"
+#include "platform/process/InstanceMessages.h"
 
 namespace tessavo::platform {
 namespace {

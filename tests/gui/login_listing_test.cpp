@@ -13,7 +13,7 @@
 #include <QTableView>
 
 #include "app/Unit1.h"
-#include "platform/Guard.h"
+#include "platform/desktop/Guard.h"
 #include "store/Connection.h"
 #include "store/Query.h"
 #include "store/Statements.h"
@@ -60,7 +60,7 @@ protected:
 
     // Everything the category load and the refresh decide, one line per item.
     QStringList shownState() {
-        TForm1& form = main();
+        app::TForm1& form = main();
         QStringList state;
         for (int row = 0; row < gridRows(); ++row) {
             QStringList cells;

@@ -9,7 +9,7 @@
 #include "access/LoginState.h"
 #include "access/Unit_Login.h"
 #include "app/Unit1.h"
-#include "platform/Guard.h"
+#include "platform/desktop/Guard.h"
 #include "store/Query.h"
 #include "tests/support/ProgramFixture.h"
 
@@ -45,7 +45,7 @@ TEST_F(LoginWindow, TheGateShowsTheLoginWindowAndKeepsTheMainWindowHidden) {
     EXPECT_EQ(login().Edit_LoginPass->echoMode(), QLineEdit::Password);
     EXPECT_EQ(login().Edit_Error->text(), QStringLiteral("0"));
     EXPECT_TRUE(login().Edit_LoginPass_Temp->text().isEmpty());
-    EXPECT_FALSE(StoredLoginCipher().isEmpty());
+    EXPECT_FALSE(access::StoredLoginCipher().isEmpty());
 }
 
 TEST_F(LoginWindow, TheTypingFilterPassesLettersDigitsAndBackspaceOnly) {
@@ -106,7 +106,7 @@ TEST_F(LoginWindow, TheCorrectPasswordShowsTheMainWindowAndSetsTheMark) {
     EXPECT_TRUE(main().isVisible());
     EXPECT_FALSE(login().isVisible());
     EXPECT_TRUE(login().Edit_LoginPass->text().isEmpty());
-    EXPECT_EQ(login().Edit_LoginPass_Temp->text(), StoredLoginCipher());
+    EXPECT_EQ(login().Edit_LoginPass_Temp->text(), access::StoredLoginCipher());
     EXPECT_TRUE(main().ADOQuery1->isOpen());  // the listing was reloaded
 }
 

@@ -162,7 +162,7 @@ TEST_F(MainWindowLayout, TheEditorsEntriesTakeTextsOfAnyLength) {
 }
 
 TEST_F(MainWindowLayout, WindowPagesAndStatusBar) {
-    TForm1& form = main();
+    app::TForm1& form = main();
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Tessavo个人版 - 账号密码管理 1.85.20171230"));
     EXPECT_FALSE(form.isVisible());  // hidden until a login shows it
     EXPECT_EQ(form.size(), QSize(581, 595));
@@ -185,7 +185,7 @@ TEST_F(MainWindowLayout, WindowPagesAndStatusBar) {
 }
 
 TEST_F(MainWindowLayout, PickListsAndModes) {
-    TForm1& form = main();
+    app::TForm1& form = main();
     ASSERT_EQ(form.ComboBoxSeachClass->count(), 4);
     EXPECT_EQ(form.ComboBoxSeachClass->currentText(), QStringLiteral("标题"));
     const QStringList columns{QStringLiteral("标题"), QStringLiteral("网址"), QStringLiteral("帐号"),
@@ -199,7 +199,7 @@ TEST_F(MainWindowLayout, PickListsAndModes) {
 }
 
 TEST_F(MainWindowLayout, NonVisualParts) {
-    TForm1& form = main();
+    app::TForm1& form = main();
     struct TimerCase {
         QTimer* timer;
         int interval;

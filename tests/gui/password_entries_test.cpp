@@ -14,7 +14,7 @@
 
 #include "access/Unit_Login.h"
 #include "app/Unit1.h"
-#include "platform/Guard.h"
+#include "platform/desktop/Guard.h"
 #include "tests/support/ProgramFixture.h"
 
 using namespace tessavo;
@@ -23,15 +23,15 @@ namespace {
 
 struct Entry {
     const char* name;
-    std::function<QLineEdit*(TForm1&, TForm2&)> of;
+    std::function<QLineEdit*(app::TForm1&, access::TForm2&)> of;
     bool filtered;
 };
 
 const Entry kEntries[] = {
-    {"Edit_LoginPass", [](TForm1&, TForm2& login) { return login.Edit_LoginPass; }, true},
-    {"Edit_Pass_A", [](TForm1& main, TForm2&) { return main.Edit_Pass_A; }, true},
-    {"Edit_Pass_B", [](TForm1& main, TForm2&) { return main.Edit_Pass_B; }, true},
-    {"Edit_OldPass", [](TForm1& main, TForm2&) { return main.Edit_OldPass; }, false},
+    {"Edit_LoginPass", [](app::TForm1&, access::TForm2& login) { return login.Edit_LoginPass; }, true},
+    {"Edit_Pass_A", [](app::TForm1& main, access::TForm2&) { return main.Edit_Pass_A; }, true},
+    {"Edit_Pass_B", [](app::TForm1& main, access::TForm2&) { return main.Edit_Pass_B; }, true},
+    {"Edit_OldPass", [](app::TForm1& main, access::TForm2&) { return main.Edit_OldPass; }, false},
 };
 
 // Ways text arrives without a key press of its own.

@@ -29,7 +29,7 @@ public:
           name_(QCoreApplication::applicationName()),
           icon_(QApplication::windowIcon()),
           quitOnLastWindowClosed_(QApplication::quitOnLastWindowClosed()) {
-        PrepareApplication(*qApp);
+        app::prepareApplication(*qApp);
     }
     ~PreparedApplication() {
         for (QTranslator* translator : qApp->findChildren<QTranslator*>()) delete translator;

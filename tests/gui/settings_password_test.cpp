@@ -12,7 +12,7 @@
 #include "access/Unit_Login.h"
 #include "app/Program.h"
 #include "app/Unit1.h"
-#include "platform/Guard.h"
+#include "platform/desktop/Guard.h"
 #include "store/Connection.h"
 #include "store/ConnectionString.h"
 #include "store/SqlCipherFile.h"
@@ -108,7 +108,7 @@ TEST_F(PasswordChangeTest, ASuccessfulChangeBacksUpWritesEveryRowAndEndsTheProgr
     const QString backup = QStringLiteral("修改密码前备份_bak_2017123090507_.udb");
     EXPECT_EQ(backups(), QStringList{backup});
     EXPECT_TRUE(test::readBytes(appDir() + backup) == before) << "the backup is not the file before the change";
-    const QString cipher = LoginCipherOf(QStringLiteral("Neu7pass"));
+    const QString cipher = access::loginCipherOf(QStringLiteral("Neu7pass"));
     EXPECT_EQ(storedCiphers(), (QStringList{cipher, cipher}));
 }
 
@@ -118,9 +118,9 @@ TEST_F(PasswordChangeTest, TheNextStartAcceptsOnlyTheNewPassword) {
     dialogs->takeTexts();
     ASSERT_TRUE(main().closed());
 
-    Program next(appDir());
+    app::Program next(appDir());
     platform::trigger(next.main().Button_CheckLogin);
-    TForm2& window = next.login();
+    access::TForm2& window = next.login();
     window.Edit_LoginPass->setText(QStringLiteral("vorel"));
     platform::trigger(window.Button_Logining);
     EXPECT_EQ(window.panelText(), QStringLiteral("密码错误...1次"));
@@ -128,7 +128,7 @@ TEST_F(PasswordChangeTest, TheNextStartAcceptsOnlyTheNewPassword) {
 
     window.Edit_LoginPass->setText(QStringLiteral("Neu7pass"));
     platform::trigger(window.Button_Logining);
-    EXPECT_EQ(window.Edit_LoginPass_Temp->text(), LoginCipherOf(QStringLiteral("Neu7pass")));
+    EXPECT_EQ(window.Edit_LoginPass_Temp->text(), access::loginCipherOf(QStringLiteral("Neu7pass")));
     EXPECT_TRUE(next.main().isVisible());
     EXPECT_TRUE(dialogs->takeTexts().empty());
 }

@@ -8,7 +8,7 @@
 
 #include "app/Program.h"
 #include "app/Unit1.h"
-#include "platform/AnsiCodePage.h"
+#include "platform/base/AnsiCodePage.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/ProgramFixture.h"
 #include "tests/support/ScopedPermissionChecks.h"
@@ -19,7 +19,7 @@ namespace {
 
 enum class Mode { Paste, Keystroke };
 
-Mode modeOf(const TForm1& window) {
+Mode modeOf(const app::TForm1& window) {
     EXPECT_NE(window.RadioButton_IntoPass1->isChecked(), window.RadioButton_IntoPass2->isChecked());
     return window.RadioButton_IntoPass1->isChecked() ? Mode::Paste : Mode::Keystroke;
 }
@@ -30,7 +30,7 @@ protected:
     void writeConfig(const QString& text) const { ASSERT_TRUE(test::writeBytes(configPath(), platform::toAnsi(text))); }
     // The mode a new start over the same directory comes up in.
     Mode modeAtNextStart() {
-        Program next(appDir());
+        app::Program next(appDir());
         return modeOf(next.main());
     }
 };

@@ -7,7 +7,7 @@
 
 #include "access/Unit_Login.h"
 #include "app/Unit1.h"
-#include "platform/Guard.h"
+#include "platform/desktop/Guard.h"
 #include "tests/support/ProgramFixture.h"
 
 using namespace tessavo;

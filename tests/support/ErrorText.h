@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/Error.h"
+#include "platform/base/Error.h"
 
 namespace tessavo::test {
 

@@ -5,8 +5,8 @@
 
 #include "access/Unit_Login.h"
 #include "app/Unit1.h"
-#include "platform/Guard.h"
-#include "platform/NotificationArea.h"
+#include "platform/desktop/Guard.h"
+#include "platform/desktop/NotificationArea.h"
 #include "store/InitialDatabase.h"
 
 namespace tessavo::test {
@@ -16,7 +16,7 @@ void ProgramFixture::SetUp() {
     ASSERT_TRUE(directory_.isValid());
     appDir_ = directory_.path() + QLatin1Char('/');
     if (withDatabase()) store::createInitialDatabase(directory_.path());
-    program_ = std::make_unique<Program>(appDir_);
+    program_ = std::make_unique<app::Program>(appDir_);
 }
 
 void ProgramFixture::TearDown() {

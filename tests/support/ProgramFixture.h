@@ -9,10 +9,12 @@
 #include "app/Program.h"
 #include "tests/support/ScriptedDialogs.h"
 
-namespace tessavo {
+namespace tessavo::app {
 class TForm1;
+}  // namespace tessavo::app
+namespace tessavo::access {
 class TForm2;
-}  // namespace tessavo
+}  // namespace tessavo::access
 
 namespace tessavo::test {
 
@@ -29,8 +31,8 @@ protected:
     // Override for a desktop that shows no tray icons.
     virtual bool withNotificationArea() const { return true; }
 
-    TForm1& main() { return program_->main(); }
-    TForm2& login() { return program_->login(); }
+    app::TForm1& main() { return program_->main(); }
+    access::TForm2& login() { return program_->login(); }
     const QString& appDir() const { return appDir_; }
     // Logs in with the default management password, as the user would after the gate.
     void logIn(const QString& password = QStringLiteral("vorel"));
@@ -40,7 +42,7 @@ protected:
 private:
     QTemporaryDir directory_;
     QString appDir_;
-    std::unique_ptr<Program> program_;
+    std::unique_ptr<app::Program> program_;
 };
 
 }  // namespace tessavo::test

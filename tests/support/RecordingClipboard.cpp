@@ -1,6 +1,6 @@
 #include "tests/support/RecordingClipboard.h"
 
-#include "platform/Error.h"
+#include "platform/base/Error.h"
 
 namespace tessavo::test {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Clipboard.h"
+#include "platform/desktop/Clipboard.h"
 #include "tests/support/ScopedFake.h"
 
 namespace tessavo::test {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/GlobalHotkeys.h"
+#include "platform/keyboard/GlobalHotkeys.h"
 #include "tests/support/ScopedFake.h"
 
 namespace tessavo::test {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/InputMethod.h"
+#include "platform/keyboard/InputMethod.h"
 #include "tests/support/ScopedFake.h"
 
 namespace tessavo::test {

@@ -6,7 +6,7 @@
 #include <map>
 #include <set>
 
-#include "platform/UsKeyboardLayout.h"
+#include "platform/keyboard/UsKeyboardLayout.h"
 
 namespace tessavo::test {
 namespace {

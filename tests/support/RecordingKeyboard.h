@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Keyboard.h"
+#include "platform/keyboard/Keyboard.h"
 
 namespace tessavo::test {
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/Shell.h"
+#include "platform/desktop/Shell.h"
 
 namespace tessavo::test {
 

@@ -4,7 +4,7 @@
 #include <deque>
 #include <vector>
 
-#include "platform/Dialogs.h"
+#include "platform/desktop/Dialogs.h"
 
 namespace tessavo::test {
 

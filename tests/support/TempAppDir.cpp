@@ -1,6 +1,6 @@
 #include "tests/support/TempAppDir.h"
 
-#include "platform/Error.h"
+#include "platform/base/Error.h"
 #include "store/ConnectionString.h"
 #include "store/InitialDatabase.h"
 

@@ -21,8 +21,9 @@ std::vector<PlainRecord> recordsIn(const QString& directory) {
     store::Connection connection(store::connectionStringFor(directory.endsWith(u'/') ? directory : directory + u'/'));
     std::vector<PlainRecord> records;
     for (const StoredRow& row : storedRows(connection)) {
-        records.push_back({row.分类, row.标题, row.帐号, store::decryptAccountText(row.密码, kAccountKeyText),
-                           store::decryptAccountText(row.备注, kAccountKeyText), row.网址, row.统计.toLongLong()});
+        records.push_back({row.分类, row.标题, row.帐号, store::decryptAccountText(row.密码, cipher::kAccountKeyText),
+                           store::decryptAccountText(row.备注, cipher::kAccountKeyText), row.网址,
+                           row.统计.toLongLong()});
     }
     return records;
 }

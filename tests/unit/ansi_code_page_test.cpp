@@ -4,7 +4,7 @@
 #include <string>
 
 #include "cipher/Unit_Orvel_DESCrypt.h"
-#include "platform/AnsiCodePage.h"
+#include "platform/base/AnsiCodePage.h"
 
 namespace {
 
@@ -49,8 +49,8 @@ TEST_P(AnsiCodePageRoundTripTest, SurvivesEncryptionAndDecryption) {
     EXPECT_EQ(bytes.find('\0'), std::string::npos);
     EXPECT_EQ(fromAnsi(bytes), text);
     const std::string key = toAnsi(QString::fromUtf8("40618253"));
-    const std::string cipher = tessavo::DesEncryptToHex(bytes, key);
-    EXPECT_EQ(fromAnsi(tessavo::DesDecryptFromHex(cipher, key)), text);
+    const std::string cipher = tessavo::cipher::DesEncryptToHex(bytes, key);
+    EXPECT_EQ(fromAnsi(tessavo::cipher::DesDecryptFromHex(cipher, key)), text);
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, AnsiCodePageRoundTripTest,

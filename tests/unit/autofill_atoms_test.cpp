@@ -3,7 +3,7 @@
 
 #include <QString>
 
-#include "platform/GlobalAtoms.h"
+#include "platform/keyboard/GlobalAtoms.h"
 
 using namespace tessavo::platform;
 
@@ -17,26 +17,26 @@ TEST(GlobalAtoms, ANameKeepsItsValueWhileReferencesAreHeld) {
     ASSERT_NE(first, 0);
     EXPECT_GE(first, 0xC000);  // string atoms
     EXPECT_EQ(GlobalAddAtom(name("kept")), first);
-    EXPECT_EQ(GlobalAtomReferences(first), 2);
+    EXPECT_EQ(globalAtomReferences(first), 2);
     EXPECT_EQ(GlobalFindAtom(name("kept")), first);
 
     GlobalDeleteAtom(first);
-    EXPECT_EQ(GlobalAtomReferences(first), 1);
+    EXPECT_EQ(globalAtomReferences(first), 1);
     EXPECT_EQ(GlobalFindAtom(name("kept")), first);
 
     GlobalDeleteAtom(first);
-    EXPECT_EQ(GlobalAtomReferences(first), 0);
+    EXPECT_EQ(globalAtomReferences(first), 0);
     EXPECT_EQ(GlobalFindAtom(name("kept")), 0);
 
     GlobalDeleteAtom(first);  // gone already: ignored
-    EXPECT_EQ(GlobalAtomReferences(first), 0);
+    EXPECT_EQ(globalAtomReferences(first), 0);
 }
 
 TEST(GlobalAtoms, NamesDifferingOnlyInLetterCaseShareTheAtom) {
     const std::uint16_t lower = GlobalAddAtom(name("case"));
     const std::uint16_t upper = GlobalAddAtom(name("case").toUpper());
     EXPECT_EQ(lower, upper);
-    EXPECT_EQ(GlobalAtomReferences(lower), 2);
+    EXPECT_EQ(globalAtomReferences(lower), 2);
     GlobalDeleteAtom(lower);
     GlobalDeleteAtom(upper);
     EXPECT_EQ(GlobalFindAtom(name("case")), 0);

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "autofill/Unit_Clipbrd.h"
-#include "platform/Error.h"
+#include "platform/base/Error.h"
 #include "tests/support/RecordingClipboard.h"
 
 using namespace tessavo;
@@ -18,7 +18,7 @@ using Calls = std::vector<std::string>;
 class ClipboardObject : public ::testing::Test {
 protected:
     test::ScopedRecordingClipboard system;
-    TClipboard clipboard;
+    autofill::TClipboard clipboard;
 };
 
 TEST_F(ClipboardObject, NestedOpensOnlyCountAndTheLastCloseGivesTheClipboardBack) {
@@ -66,7 +66,7 @@ TEST_F(ClipboardObject, ClearInsideAnOpenLeavesTheClipboardOpenAndMarksItEmptied
 // Both ways in reach the system clipboard through Open.
 struct RefusedOpen {
     const char* operation;
-    void (TClipboard::*call)();
+    void (autofill::TClipboard::*call)();
 };
 
 class ClipboardRefused : public ClipboardObject, public ::testing::WithParamInterface<RefusedOpen> {};
@@ -89,8 +89,8 @@ TEST_P(ClipboardRefused, RaisesTheErrorWithTheSystemsReasonAndCountsNoOpen) {
 }
 
 INSTANTIATE_TEST_SUITE_P(OpenAndClear, ClipboardRefused,
-                         ::testing::Values(RefusedOpen{"Open", &TClipboard::Open},
-                                           RefusedOpen{"Clear", &TClipboard::Clear}),
+                         ::testing::Values(RefusedOpen{"Open", &autofill::TClipboard::Open},
+                                           RefusedOpen{"Clear", &autofill::TClipboard::Clear}),
                          [](const auto& info) { return std::string(info.param.operation); });
 
 TEST_F(ClipboardObject, ClearClosesAlsoWhenEmptyingFails) {
@@ -103,10 +103,10 @@ TEST_F(ClipboardObject, ClearClosesAlsoWhenEmptyingFails) {
 }
 
 TEST(ClipboardInstance, IsOneObjectForTheWholeProgram) {
-    TClipboard& first = ClipboardInstance();
+    autofill::TClipboard& first = autofill::ClipboardInstance();
     first.Open();
-    EXPECT_EQ(&ClipboardInstance(), &first);
-    EXPECT_EQ(ClipboardInstance().openCount(), 1);
+    EXPECT_EQ(&autofill::ClipboardInstance(), &first);
+    EXPECT_EQ(autofill::ClipboardInstance().openCount(), 1);
     first.Close();
 }
 

@@ -5,13 +5,13 @@
 #include <vector>
 
 #include "autofill/Hotkeys.h"
-#include "platform/GlobalAtoms.h"
-#include "platform/GlobalHotkeys.h"
+#include "platform/keyboard/GlobalAtoms.h"
+#include "platform/keyboard/GlobalHotkeys.h"
 #include "tests/support/RecordingHotkeys.h"
 #include "tests/support/ScriptedDialogs.h"
 
 using namespace tessavo;
-using platform::GlobalAtomReferences;
+using platform::globalAtomReferences;
 using platform::GlobalFindAtom;
 
 namespace {
@@ -27,7 +27,7 @@ std::string hex(int value) {
 class AutoFillHotkeys : public ::testing::Test {
 protected:
     void TearDown() override {
-        ReleaseAutoFillHotkeys();
+        autofill::ReleaseAutoFillHotkeys();
         // Registrations of the test beyond the one release go too.
         for (const char* name : {"8", "9"}) {
             while (const std::uint16_t atom = GlobalFindAtom(QString::fromLatin1(name)))
@@ -35,25 +35,25 @@ protected:
         }
     }
 
-    int references(const char* atomName) { return GlobalAtomReferences(GlobalFindAtom(QString::fromLatin1(atomName))); }
+    int references(const char* atomName) { return globalAtomReferences(GlobalFindAtom(QString::fromLatin1(atomName))); }
 
     test::ScopedRecordingHotkeys hotkeys;
     test::ScopedScriptedDialogs dialogs;
-    AutoFillTargets targets;  // never reached: nothing is pressed here
+    autofill::AutoFillTargets targets;  // never reached: nothing is pressed here
 };
 
 TEST_F(AutoFillHotkeys, ReleaseWithoutALoginDoesNothing) {
-    ReleaseAutoFillHotkeys();
+    autofill::ReleaseAutoFillHotkeys();
     EXPECT_TRUE(hotkeys->calls.empty());
-    EXPECT_EQ(HotkeyAccountId(), 0);
-    EXPECT_EQ(HotkeyPasswordId(), 0);
+    EXPECT_EQ(autofill::HotkeyAccountId(), 0);
+    EXPECT_EQ(autofill::HotkeyPasswordId(), 0);
 }
 
 TEST_F(AutoFillHotkeys, RegistrationTakesTheAtomsEightAndNineAsCtrlLeftAndCtrlRight) {
-    RegisterAutoFillHotkeys(targets);
+    autofill::RegisterAutoFillHotkeys(targets);
 
-    const int account = HotkeyAccountId();
-    const int password = HotkeyPasswordId();
+    const int account = autofill::HotkeyAccountId();
+    const int password = autofill::HotkeyPasswordId();
     EXPECT_EQ(account, GlobalFindAtom(QStringLiteral("8")));
     EXPECT_EQ(password, GlobalFindAtom(QStringLiteral("9")));
     EXPECT_NE(account, 0);
@@ -65,38 +65,38 @@ TEST_F(AutoFillHotkeys, RegistrationTakesTheAtomsEightAndNineAsCtrlLeftAndCtrlRi
 }
 
 TEST_F(AutoFillHotkeys, EachLoginAddsAReferenceAndTheReleaseDropsOneOfEach) {
-    RegisterAutoFillHotkeys(targets);
-    const int account = HotkeyAccountId();
-    const int password = HotkeyPasswordId();
-    RegisterAutoFillHotkeys(targets);
+    autofill::RegisterAutoFillHotkeys(targets);
+    const int account = autofill::HotkeyAccountId();
+    const int password = autofill::HotkeyPasswordId();
+    autofill::RegisterAutoFillHotkeys(targets);
 
-    EXPECT_EQ(HotkeyAccountId(), account);  // the same atoms
-    EXPECT_EQ(HotkeyPasswordId(), password);
+    EXPECT_EQ(autofill::HotkeyAccountId(), account);  // the same atoms
+    EXPECT_EQ(autofill::HotkeyPasswordId(), password);
     EXPECT_EQ(references("8"), 2);
     EXPECT_EQ(references("9"), 2);
     EXPECT_EQ(hotkeys->calls.size(), 4u);  // both requested again
     EXPECT_EQ(hotkeys->registered.size(), 2u);
 
     hotkeys->calls.clear();
-    ReleaseAutoFillHotkeys();
+    autofill::ReleaseAutoFillHotkeys();
     EXPECT_EQ(hotkeys->calls, (Calls{"unregister " + hex(account), "unregister " + hex(password)}));
     EXPECT_TRUE(hotkeys->registered.empty());
     EXPECT_EQ(references("8"), 1);
     EXPECT_EQ(references("9"), 1);
 
     hotkeys->calls.clear();
-    ReleaseAutoFillHotkeys();  // released already: nothing more is dropped
+    autofill::ReleaseAutoFillHotkeys();  // released already: nothing more is dropped
     EXPECT_TRUE(hotkeys->calls.empty());
     EXPECT_EQ(references("8"), 1);
 }
 
 TEST_F(AutoFillHotkeys, TheReleaseAfterOneLoginDeletesTheAtoms) {
-    RegisterAutoFillHotkeys(targets);
-    ReleaseAutoFillHotkeys();
+    autofill::RegisterAutoFillHotkeys(targets);
+    autofill::ReleaseAutoFillHotkeys();
     EXPECT_EQ(GlobalFindAtom(QStringLiteral("8")), 0);
     EXPECT_EQ(GlobalFindAtom(QStringLiteral("9")), 0);
-    EXPECT_EQ(HotkeyAccountId(), 0);
-    EXPECT_EQ(HotkeyPasswordId(), 0);
+    EXPECT_EQ(autofill::HotkeyAccountId(), 0);
+    EXPECT_EQ(autofill::HotkeyPasswordId(), 0);
 }
 
 const QString kLeftHeld = QStringLiteral(
@@ -104,30 +104,30 @@ const QString kLeftHeld = QStringLiteral(
 
 TEST_F(AutoFillHotkeys, AHotkeyAnotherProgramHoldsIsToldOfOnceAndTheOtherOneStillWorks) {
     hotkeys->heldElsewhere = {0x25};
-    RegisterAutoFillHotkeys(targets);
+    autofill::RegisterAutoFillHotkeys(targets);
     EXPECT_EQ(dialogs->takeTexts(), std::vector<QString>{kLeftHeld});
-    EXPECT_EQ(hotkeys->registered.count(HotkeyPasswordId()), 1u) << "Ctrl+Right is registered all the same";
+    EXPECT_EQ(hotkeys->registered.count(autofill::HotkeyPasswordId()), 1u) << "Ctrl+Right is registered all the same";
 
-    RegisterAutoFillHotkeys(targets);  // the next login: still held, not told again
+    autofill::RegisterAutoFillHotkeys(targets);  // the next login: still held, not told again
     EXPECT_TRUE(dialogs->takeTexts().empty());
 
     hotkeys->heldElsewhere = {0x25, 0x27};
-    RegisterAutoFillHotkeys(targets);  // Ctrl+Right is lost as well: only it is new
+    autofill::RegisterAutoFillHotkeys(targets);  // Ctrl+Right is lost as well: only it is new
     EXPECT_EQ(dialogs->takeTexts(), std::vector<QString>{QStringLiteral(
                                         "热键 Ctrl + →（自动输入密码） 已被其他程序占用，无法注册，按下时不会自动输入。"
                                         "请关闭占用的程序，然后重新登录。")});
 
     hotkeys->heldElsewhere = {};
-    RegisterAutoFillHotkeys(targets);  // both free again: nothing to tell
+    autofill::RegisterAutoFillHotkeys(targets);  // both free again: nothing to tell
     EXPECT_TRUE(dialogs->takeTexts().empty());
     hotkeys->heldElsewhere = {0x25};
-    RegisterAutoFillHotkeys(targets);  // lost anew: told anew
+    autofill::RegisterAutoFillHotkeys(targets);  // lost anew: told anew
     EXPECT_EQ(dialogs->takeTexts(), std::vector<QString>{kLeftHeld});
 }
 
 TEST_F(AutoFillHotkeys, BothHotkeysHeldElsewhereAreNamedInOneMessage) {
     hotkeys->heldElsewhere = {0x25, 0x27};
-    RegisterAutoFillHotkeys(targets);
+    autofill::RegisterAutoFillHotkeys(targets);
     EXPECT_EQ(dialogs->takeTexts(), std::vector<QString>{QStringLiteral(
                                         "热键 Ctrl + ←（自动输入帐号）、Ctrl + →（自动输入密码） 已被其他程序占用，"
                                         "无法注册，按下时不会自动输入。请关闭占用的程序，然后重新登录。")});
@@ -136,7 +136,7 @@ TEST_F(AutoFillHotkeys, BothHotkeysHeldElsewhereAreNamedInOneMessage) {
 TEST_F(AutoFillHotkeys, WithoutSystemWideHotkeysNothingIsToldOfAnotherProgram) {
     hotkeys->systemWide = false;
     hotkeys->heldElsewhere = {0x25, 0x27};
-    RegisterAutoFillHotkeys(targets);
+    autofill::RegisterAutoFillHotkeys(targets);
     EXPECT_TRUE(dialogs->takeTexts().empty());
     EXPECT_TRUE(hotkeys->registered.empty());
 }

@@ -11,8 +11,8 @@
 
 namespace {
 
-using tessavo::DesBlock;
-using tessavo::DesSubkeys;
+using tessavo::cipher::DesBlock;
+using tessavo::cipher::DesSubkeys;
 
 DesBlock blockFromHex(const std::string& hex) {
     DesBlock block{};
@@ -31,13 +31,17 @@ std::string keyTextFor(const DesBlock& keyBlock) {
 
 DesBlock crypt(const DesBlock& keyBlock, std::uint8_t order, const DesBlock& input) {
     DesSubkeys subkeys;
-    tessavo::DesKeySchedule(keyBlock, order, subkeys);
+    tessavo::cipher::DesKeySchedule(keyBlock, order, subkeys);
     DesBlock output{};
-    tessavo::DesCryptBlock(subkeys, input.data(), output.data());
+    tessavo::cipher::DesCryptBlock(subkeys, input.data(), output.data());
     return output;
 }
-DesBlock encrypt(const DesBlock& key, const DesBlock& in) { return crypt(key, tessavo::kDesEncryptionOrder, in); }
-DesBlock decrypt(const DesBlock& key, const DesBlock& in) { return crypt(key, tessavo::kDesDecryptionOrder, in); }
+DesBlock encrypt(const DesBlock& key, const DesBlock& in) {
+    return crypt(key, tessavo::cipher::kDesEncryptionOrder, in);
+}
+DesBlock decrypt(const DesBlock& key, const DesBlock& in) {
+    return crypt(key, tessavo::cipher::kDesDecryptionOrder, in);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Key block from key text.
@@ -50,7 +54,7 @@ struct KeyTextCase {
 class DesKeyBlockFromTextTest : public ::testing::TestWithParam<KeyTextCase> {};
 
 TEST_P(DesKeyBlockFromTextTest, AddsTextByteIIntoKeyByteIMod8) {
-    EXPECT_EQ(tessavo::DesKeyBlockFromText(GetParam().text), GetParam().keyBlock);
+    EXPECT_EQ(tessavo::cipher::DesKeyBlockFromText(GetParam().text), GetParam().keyBlock);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -71,10 +75,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(DesTables, ScheduleTableFoldsTheRotationsIntoPc2) {
     const std::vector<int> firstOfIteration1 = {15, 18, 12, 25, 2, 6, 4, 1};
-    EXPECT_TRUE(std::equal(firstOfIteration1.begin(), firstOfIteration1.end(), tessavo::DesScheduleTable[0].begin()));
+    EXPECT_TRUE(
+        std::equal(firstOfIteration1.begin(), firstOfIteration1.end(), tessavo::cipher::DesScheduleTable[0].begin()));
     // After 16 iterations C and D have turned 28 places, all the way round: PC-2 itself.
-    for (int j = 0; j < 48; ++j) EXPECT_EQ(tessavo::DesScheduleTable[15][j], tessavo::des::kPermutedChoice2[j]) << j;
-    for (const auto& row : tessavo::DesScheduleTable) {
+    for (int j = 0; j < 48; ++j)
+        EXPECT_EQ(tessavo::cipher::DesScheduleTable[15][j], tessavo::cipher::des::kPermutedChoice2[j]) << j;
+    for (const auto& row : tessavo::cipher::DesScheduleTable) {
         EXPECT_EQ(std::set<int>(row.begin(), row.end()).size(), 48u);
         // The first 24 subkey bits come from C, the others from D.
         EXPECT_TRUE(std::all_of(row.begin(), row.begin() + 24, [](int p) { return p >= 1 && p <= 28; }));
@@ -85,7 +91,7 @@ TEST(DesTables, ScheduleTableFoldsTheRotationsIntoPc2) {
 // The 4-bit value of S-box k (1 to 8) at row and column, read back from the bit tables.
 int sboxValue(int k, int row, int column) {
     int value = 0;
-    for (int b = 0; b < 4; ++b) value = value << 1 | tessavo::DesSboxBitTables[b][k - 1][16 * row + column];
+    for (int b = 0; b < 4; ++b) value = value << 1 | tessavo::cipher::DesSboxBitTables[b][k - 1][16 * row + column];
     return value;
 }
 
@@ -101,7 +107,7 @@ TEST(DesTables, SboxBitTablesHoldTheStandardsValues) {
             for (int column = 0; column < 16; ++column) values.insert(sboxValue(k, row, column));
             EXPECT_EQ(values.size(), 16u) << "S" << k << " row " << row;
         }
-    for (const auto& bit : tessavo::DesSboxBitTables)
+    for (const auto& bit : tessavo::cipher::DesSboxBitTables)
         for (const auto& box : bit) EXPECT_TRUE(std::all_of(box.begin(), box.end(), [](int v) { return v <= 1; }));
 }
 
@@ -117,7 +123,7 @@ struct KnownAnswer {
 void PrintTo(const KnownAnswer& c, std::ostream* os) { *os << c.key << " " << c.plain << " -> " << c.cipher; }
 
 std::string singleBitHex(int bit, std::uint8_t background) {
-    DesBlock block;
+    tessavo::cipher::DesBlock block;
     block.fill(background);
     block[bit / 8] = static_cast<std::uint8_t>(block[bit / 8] | 0x80 >> bit % 8);
     std::string hex;
@@ -240,17 +246,18 @@ protected:
 };
 
 TEST_P(DesKnownAnswerTest, BlockLayerEncryptsAndDecrypts) {
-    ASSERT_EQ(tessavo::DesKeyBlockFromText(keyText), key);
-    const DesBlock keyBlock = tessavo::DesKeyBlockFromText(keyText);
+    ASSERT_EQ(tessavo::cipher::DesKeyBlockFromText(keyText), key);
+    const DesBlock keyBlock = tessavo::cipher::DesKeyBlockFromText(keyText);
     EXPECT_EQ(encrypt(keyBlock, plain), cipher);
     EXPECT_EQ(decrypt(keyBlock, cipher), plain);
 }
 
 TEST_P(DesKnownAnswerTest, TextCipherEncryptsAndDecrypts) {
-    EXPECT_EQ(tessavo::DesEncryptToHex(bytesOf(plain), keyText), GetParam().cipher);
+    EXPECT_EQ(tessavo::cipher::DesEncryptToHex(bytesOf(plain), keyText), GetParam().cipher);
     // The text cipher gives the plain bytes up to the first zero byte.
     const std::string plainBytes = bytesOf(plain);
-    EXPECT_EQ(tessavo::DesDecryptFromHex(GetParam().cipher, keyText), plainBytes.substr(0, plainBytes.find('\0')));
+    EXPECT_EQ(tessavo::cipher::DesDecryptFromHex(GetParam().cipher, keyText),
+              plainBytes.substr(0, plainBytes.find('\0')));
 }
 
 INSTANTIATE_TEST_SUITE_P(VariablePlaintext, DesKnownAnswerTest, ::testing::ValuesIn(variablePlaintext()));
@@ -283,11 +290,11 @@ TEST_F(DesPropertiesTest, DecryptionUndoesEncryption) {
 TEST_F(DesPropertiesTest, ParityBitsChangeNothing) {
     for (int n = 0; n < 100; ++n) {
         const DesBlock key = randomBlock();
-        DesBlock flipped = key;
+        tessavo::cipher::DesBlock flipped = key;
         for (auto& byte : flipped) byte ^= static_cast<std::uint8_t>(random() & 1);
-        DesSubkeys a, b;
-        tessavo::DesKeySchedule(key, tessavo::kDesEncryptionOrder, a);
-        tessavo::DesKeySchedule(flipped, tessavo::kDesEncryptionOrder, b);
+        tessavo::cipher::DesSubkeys a, b;
+        tessavo::cipher::DesKeySchedule(key, tessavo::cipher::kDesEncryptionOrder, a);
+        tessavo::cipher::DesKeySchedule(flipped, tessavo::cipher::kDesEncryptionOrder, b);
         EXPECT_EQ(a.slots, b.slots);
         const DesBlock block = randomBlock();
         EXPECT_EQ(encrypt(key, block), encrypt(flipped, block));
@@ -296,23 +303,23 @@ TEST_F(DesPropertiesTest, ParityBitsChangeNothing) {
 
 TEST_F(DesPropertiesTest, DecryptionOrderIsTheReverseOfEncryptionOrder) {
     const DesBlock key = randomBlock();
-    DesSubkeys forward, backward;
-    tessavo::DesKeySchedule(key, tessavo::kDesEncryptionOrder, forward);
-    tessavo::DesKeySchedule(key, tessavo::kDesDecryptionOrder, backward);
+    tessavo::cipher::DesSubkeys forward, backward;
+    tessavo::cipher::DesKeySchedule(key, tessavo::cipher::kDesEncryptionOrder, forward);
+    tessavo::cipher::DesKeySchedule(key, tessavo::cipher::kDesDecryptionOrder, backward);
     for (int n = 0; n < 16; ++n) EXPECT_EQ(forward.slots[n], backward.slots[15 - n]) << n;
     // Any non-zero flag means encryption order.
-    DesSubkeys other;
-    tessavo::DesKeySchedule(key, 7, other);
+    tessavo::cipher::DesSubkeys other;
+    tessavo::cipher::DesKeySchedule(key, 7, other);
     EXPECT_EQ(other.slots, forward.slots);
 }
 
 TEST_F(DesPropertiesTest, InputAndOutputMayBeTheSameBuffer) {
     const DesBlock key = randomBlock();
-    DesBlock block = randomBlock();
+    tessavo::cipher::DesBlock block = randomBlock();
     const DesBlock expected = encrypt(key, block);
-    DesSubkeys subkeys;
-    tessavo::DesKeySchedule(key, tessavo::kDesEncryptionOrder, subkeys);
-    tessavo::DesCryptBlock(subkeys, block.data(), block.data());
+    tessavo::cipher::DesSubkeys subkeys;
+    tessavo::cipher::DesKeySchedule(key, tessavo::cipher::kDesEncryptionOrder, subkeys);
+    tessavo::cipher::DesCryptBlock(subkeys, block.data(), block.data());
     EXPECT_EQ(block, expected);
 }
 

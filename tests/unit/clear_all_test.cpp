@@ -7,7 +7,7 @@
 
 #include "maintenance/Backup.h"
 #include "maintenance/ClearAll.h"
-#include "platform/Error.h"
+#include "platform/base/Error.h"
 #include "store/Connection.h"
 #include "store/Query.h"
 #include "store/Statements.h"
@@ -53,7 +53,7 @@ TEST_F(ClearAll, AsksTheQuestion) {
 TEST_F(ClearAll, BacksUpThenDeletesEveryRecordAndKeepsPass) {
     const std::string before = test::readBytes(app_.databasePath());
     const QString password = storedPassword(app_.openDatabase());
-    ClearAllRecords(query_, app_.path(), kClock);
+    clearAllRecords(query_, app_.path(), kClock);
 
     EXPECT_EQ(rowCount(app_.openDatabase(), QStringLiteral("data")), 0);
     EXPECT_EQ(storedPassword(app_.openDatabase()), password);
@@ -67,7 +67,7 @@ TEST_F(ClearAll, BacksUpThenDeletesEveryRecordAndKeepsPass) {
 TEST_F(ClearAll, AnEmptyTableStillGetsItsBackup) {
     app_.openDatabase().execute(QStringLiteral("DELETE FROM data;"));
     // Before the clock's first tick the stamp is empty.
-    ClearAllRecords(query_, app_.path(), QString());
+    clearAllRecords(query_, app_.path(), QString());
     EXPECT_TRUE(QFile::exists(app_.path() + QStringLiteral("清空数据库前备份_bak__.udb")));
     EXPECT_EQ(query_.recordCount(), 0);
 }
@@ -76,14 +76,14 @@ TEST_F(ClearAll, AFailedBackupStopsNothing) {
     // A directory under the backup's name: the copy is refused.
     const QString backup = backupFilePath(app_.path(), clearAllBackupPrefix(), kClock);
     ASSERT_TRUE(QDir().mkdir(backup));
-    ClearAllRecords(query_, app_.path(), kClock);
+    clearAllRecords(query_, app_.path(), kClock);
     EXPECT_TRUE(QFileInfo(backup).isDir());
     EXPECT_EQ(rowCount(app_.openDatabase(), QStringLiteral("data")), 0);
 }
 
 TEST_F(ClearAll, AFailingDeletionThrowsAndLeavesTheRecords) {
     connection_.setConnectionString(TempAppDir(TempAppDir::Contents::Nothing).connectionString());
-    EXPECT_THROW(ClearAllRecords(query_, app_.path(), kClock), Error);
+    EXPECT_THROW(clearAllRecords(query_, app_.path(), kClock), Error);
     EXPECT_FALSE(query_.isOpen());
     EXPECT_EQ(rowCount(app_.openDatabase(), QStringLiteral("data")), 3);
 }

@@ -14,7 +14,7 @@ struct TimeFormatCase {
 class ClockFormat : public ::testing::TestWithParam<TimeFormatCase> {};
 
 TEST_P(ClockFormat, DropsTheTimeZoneName) {
-    EXPECT_EQ(WithoutTimeZone(QString::fromLatin1(GetParam().format)), QString::fromLatin1(GetParam().expected));
+    EXPECT_EQ(app::withoutTimeZone(QString::fromLatin1(GetParam().format)), QString::fromLatin1(GetParam().expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, ClockFormat,
@@ -24,13 +24,13 @@ INSTANTIATE_TEST_SUITE_P(Formats, ClockFormat,
                                            TimeFormatCase{"HH:mm:ss", "HH:mm:ss"},
                                            TimeFormatCase{"HH'h'mm 'at' t", "HH'h'mm 'at'"}));
 
-TEST(ClockText, HasTheShortDateABlankAndTheTimeWithSeconds) {
+TEST(clockText, HasTheShortDateABlankAndTheTimeWithSeconds) {
     const QLocale chinese(QLocale::Chinese, QLocale::China);
     const QDateTime moment(QDate(2017, 12, 30), QTime(9, 5, 7));
-    const QString text = ClockText(moment, chinese);
+    const QString text = app::clockText(moment, chinese);
     EXPECT_TRUE(text.startsWith(chinese.toString(moment.date(), QLocale::ShortFormat) + QLatin1Char(' ')));
     EXPECT_TRUE(text.contains(QStringLiteral("05:07"))) << text.toStdString();
-    const QString english = ClockText(moment, QLocale(QLocale::English, QLocale::UnitedStates));
+    const QString english = app::clockText(moment, QLocale(QLocale::English, QLocale::UnitedStates));
     EXPECT_EQ(english, QStringLiteral("12/30/17 9:05:07 AM"));
 }
 

@@ -9,7 +9,7 @@
 #include <functional>
 
 #include "maintenance/Unit_DB.h"
-#include "platform/Error.h"
+#include "platform/base/Error.h"
 #include "store/ConnectionString.h"
 #include "store/SqlCipherFile.h"
 #include "tests/support/FileBytes.h"

@@ -3,8 +3,8 @@
 
 #include <QByteArray>
 
-#include "platform/InstanceMessages.h"
-#include "platform/SingleInstance.h"
+#include "platform/process/InstanceMessages.h"
+#include "platform/process/SingleInstance.h"
 
 namespace tessavo::platform {
 namespace {

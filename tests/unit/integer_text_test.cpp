@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/IntegerText.h"
+#include "platform/base/IntegerText.h"
 
 using tessavo::platform::parseInteger;
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/KeyStrokes.h"
+#include "platform/keyboard/KeyStrokes.h"
 
 namespace tessavo::platform {
 namespace {

@@ -9,7 +9,7 @@
 #include "store/Statements.h"
 #include "tests/support/TempAppDir.h"
 
-namespace tessavo {
+namespace tessavo::access {
 namespace {
 
 using Check = PasswordChange::Check;
@@ -29,7 +29,7 @@ TEST_P(PasswordChangeChecks, StopAtTheFirstFailureWithItsMessage) {
     const CheckCase& c = GetParam();
     const PasswordChange change(QString::fromUtf8(c.oldPassword), QString::fromUtf8(c.newPassword),
                                 QString::fromUtf8(c.confirmation));
-    const Check check = change.check(LoginCipherOf(QStringLiteral("vorel")));
+    const Check check = change.check(loginCipherOf(QStringLiteral("vorel")));
     EXPECT_EQ(check, c.expected);
     EXPECT_EQ(PasswordChange::messageFor(check), QString::fromUtf8(c.message));
     EXPECT_EQ(PasswordChange::clearsNewEntries(check), c.expected == Check::EntriesDiffer);
@@ -53,8 +53,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(PasswordChange, TheOldPasswordIsCheckedAgainstTheGivenCipherOnly) {
     const PasswordChange change(QStringLiteral("secret9"), QStringLiteral("n"), QStringLiteral("n"));
-    EXPECT_EQ(change.check(LoginCipherOf(QStringLiteral("secret9"))), Check::Passed);
-    EXPECT_EQ(change.check(LoginCipherOf(QStringLiteral("vorel"))), Check::WrongOldPassword);
+    EXPECT_EQ(change.check(access::loginCipherOf(QStringLiteral("secret9"))), Check::Passed);
+    EXPECT_EQ(change.check(access::loginCipherOf(QStringLiteral("vorel"))), Check::WrongOldPassword);
 }
 
 TEST(PasswordChange, TheDoneMessage) {
@@ -77,8 +77,8 @@ TEST(PasswordChange, TheStatementWritesTheNewCipherIntoEveryRowOfPass) {
     query.open();
     ASSERT_EQ(query.recordCount(), 2);
     for (; !query.eof(); query.next())
-        EXPECT_EQ(query.fieldByName(QStringLiteral("密码")), LoginCipherOf(QStringLiteral("Neu7")));
+        EXPECT_EQ(query.fieldByName(QStringLiteral("密码")), loginCipherOf(QStringLiteral("Neu7")));
 }
 
 }  // namespace
-}  // namespace tessavo
+}  // namespace tessavo::access

@@ -8,9 +8,9 @@
 #include <optional>
 #include <random>
 
-#include "platform/AnsiCodePage.h"
-#include "platform/Error.h"
-#include "platform/ProfileStrings.h"
+#include "platform/base/AnsiCodePage.h"
+#include "platform/base/Error.h"
+#include "platform/files/ProfileStrings.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/ScopedPermissionChecks.h"
 

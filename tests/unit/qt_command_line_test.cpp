@@ -22,26 +22,28 @@ class QtCommandLineTest : public testing::TestWithParam<PlatformChoice> {};
 
 TEST_P(QtCommandLineTest, CarriesTheProgramNameAndThePlatformOnly) {
     const test::ScopedEnvironment platform("QT_QPA_PLATFORM", GetParam().environment);
-    QtCommandLine line("/opt/密码/tessavo");
+    app::QtCommandLine line("/opt/密码/tessavo");
     EXPECT_EQ(line.arguments(), GetParam().expected);
     ASSERT_EQ(line.argc(), GetParam().expected.size());
-    for (int at = 0; at < line.argc(); ++at) EXPECT_EQ(QString::fromLocal8Bit(line.argv()[at]), GetParam().expected[at]);
+    for (int at = 0; at < line.argc(); ++at)
+        EXPECT_EQ(QString::fromLocal8Bit(line.argv()[at]), GetParam().expected[at]);
     EXPECT_EQ(line.argv()[line.argc()], nullptr) << "argv ends with a null pointer";
 }
 
 const QString kProgram = QStringLiteral("/opt/密码/tessavo");
 
-INSTANTIATE_TEST_SUITE_P(
-    Platforms, QtCommandLineTest,
-    testing::Values(PlatformChoice{"Unset", std::nullopt, {kProgram, "-platform", "xcb"}},
-                    PlatformChoice{"Empty", QByteArray(), {kProgram, "-platform", "xcb"}},
-                    PlatformChoice{"UsersWayland", QByteArray("wayland"), {kProgram}},
-                    PlatformChoice{"UsersOffscreen", QByteArray("offscreen"), {kProgram}}),
-    [](const testing::TestParamInfo<PlatformChoice>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Platforms, QtCommandLineTest,
+                         testing::Values(PlatformChoice{"Unset", std::nullopt, {kProgram, "-platform", "xcb"}},
+                                         PlatformChoice{"Empty", QByteArray(), {kProgram, "-platform", "xcb"}},
+                                         PlatformChoice{"UsersWayland", QByteArray("wayland"), {kProgram}},
+                                         PlatformChoice{"UsersOffscreen", QByteArray("offscreen"), {kProgram}}),
+                         [](const testing::TestParamInfo<PlatformChoice>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(QtCommandLine, WithoutAProgramNameUsesTheProgramsOwn) {
     const test::ScopedEnvironment platform("QT_QPA_PLATFORM", QByteArray("xcb"));
-    QtCommandLine line(nullptr);
+    app::QtCommandLine line(nullptr);
     EXPECT_EQ(line.arguments(), QStringList{QStringLiteral("tessavo")});
 }
 

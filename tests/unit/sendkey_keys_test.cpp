@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "autofill/Unit_SendKey.h"
-#include "platform/Error.h"
+#include "platform/base/Error.h"
 #include "tests/support/RecordingKeyboard.h"
 #include "tests/support/ScriptedDialogs.h"
 
@@ -54,7 +54,7 @@ TEST_F(SendKeyKeysTest, EveryKeyNameSendsItsKeyInEitherCase) {
     for (const NamedKey& key : kNamedKeys) {
         for (const std::string& name : {std::string(key.name), lowerCase(key.name)}) {
             keyboard->events.clear();
-            EXPECT_TRUE(SendKeyString(braced(name), true));
+            EXPECT_TRUE(autofill::SendKeyString(braced(name), true));
             const std::uint32_t extended = key.extended ? platform::KeyEventExtendedKey : 0;
             const std::uint8_t scan = static_cast<std::uint8_t>(keyboard->mapVirtualKey(key.vk));
             const std::vector<RecordedKeyEvent> expected = {{key.vk, scan, extended},
@@ -66,7 +66,7 @@ TEST_F(SendKeyKeysTest, EveryKeyNameSendsItsKeyInEitherCase) {
 }
 
 TEST_F(SendKeyKeysTest, EventsCarryTheScanCodesOfTheUsKeyboard) {
-    SendKeyString(u"^a{LEFT}", true);
+    autofill::SendKeyString(u"^a{LEFT}", true);
     const std::vector<RecordedKeyEvent> expected = {
         {0x11, 0x1D, 0}, {0x41, 0x1E, 0}, {0x41, 0x1E, 2}, {0x11, 0x1D, 2}, {0x25, 0x4B, 1}, {0x25, 0x4B, 3},
     };
@@ -74,7 +74,7 @@ TEST_F(SendKeyKeysTest, EventsCarryTheScanCodesOfTheUsKeyboard) {
 }
 
 TEST_F(SendKeyKeysTest, BreakIsControlAndPause) {
-    EXPECT_TRUE(SendKeyString(u"a{BREAK}b{break 2}", true));
+    EXPECT_TRUE(autofill::SendKeyString(u"a{BREAK}b{break 2}", true));
     EXPECT_EQ(keyboard->eventText(), "A↓ A↑ Ctrl↓ Pause↓ Pause↑ Ctrl↑ B↓ B↑ Ctrl↓ Pause↓ Pause↑ Pause↓ Pause↑ Ctrl↑");
     EXPECT_EQ(keyboard->events[2].scan, 0x1D);
     EXPECT_EQ(keyboard->events[3].scan, 0x45) << "the Pause key's own scan code";
@@ -101,14 +101,14 @@ TEST(SendKeyMissingKeys, AreReportedAndSkipped) {
     for (const char* name : {"PRTSC", "CLEAR", "F13", "F14", "F15", "f16", "CLEAR 3"}) {
         keyboard->events.clear();
         const std::string text = std::string("x+{") + name + "}y";
-        EXPECT_TRUE(SendKeyString(QString::fromStdString(text), true)) << text;
+        EXPECT_TRUE(autofill::SendKeyString(QString::fromStdString(text), true)) << text;
         EXPECT_EQ(keyboard->eventText(), "X↓ X↑ Shift↓ Y↓ Y↑ Shift↑") << text;
         EXPECT_EQ(dialogs->takeTexts(),
                   std::vector<QString>{QStringLiteral("程序不支持（中文、全角等非ASCII码字符的密码）自动输入.")})
             << text;
     }
     keyboard->events.clear();
-    EXPECT_TRUE(SendKeyString(u"{F12}{NUMLOCK}", true)) << "keys the keyboard has still go";
+    EXPECT_TRUE(autofill::SendKeyString(u"{F12}{NUMLOCK}", true)) << "keys the keyboard has still go";
     EXPECT_EQ(keyboard->eventText(), "F12↓ F12↑");
     EXPECT_TRUE(dialogs->take().empty());
     platform::installKeyboard(std::move(previous));
@@ -124,14 +124,14 @@ TEST(SendKeyScanCodes, OnlyTheLowByteOfTheScanCodeIsSent) {
     auto owned = std::make_unique<WideScanKeyboard>();
     WideScanKeyboard* keyboard = owned.get();
     auto previous = platform::installKeyboard(std::move(owned));
-    SendKeyString(u"+b", false);
+    autofill::SendKeyString(u"+b", false);
     const std::vector<RecordedKeyEvent> expected = {{0x10, 0x11, 0}, {0x42, 0x43, 0}, {0x42, 0x43, 2}, {0x10, 0x11, 2}};
     EXPECT_EQ(keyboard->events, expected);
     platform::installKeyboard(std::move(previous));
 }
 
 TEST_F(SendKeyKeysTest, MinusOneRepeatsTheKey65535Times) {
-    SendKeyString(u"{ENTER -1}", false);
+    autofill::SendKeyString(u"{ENTER -1}", false);
     ASSERT_EQ(keyboard->events.size(), 2u * 65535u);
     for (std::size_t i = 0; i < keyboard->events.size(); ++i) {
         const RecordedKeyEvent& event = keyboard->events[i];
@@ -145,7 +145,7 @@ TEST_F(SendKeyKeysTest, HexadecimalCountsRepeatTheKey) {
     for (int i = 0; i < 16; ++i) sixteenTabs += "<Tab>";
     for (const char16_t* text : {u"{TAB $10}", u"{TAB 0x10}", u"{TAB X10}", u"{TAB 16}"}) {
         keyboard->events.clear();
-        SendKeyString(text, false);
+        autofill::SendKeyString(text, false);
         EXPECT_EQ(keyboard->typedText(), sixteenTabs);
     }
 }
@@ -156,7 +156,7 @@ TEST_P(SendKeyNumLockTest, FlipsTheToggleInTheKeyboardStateOnly) {
     const bool wasOn = GetParam();
     keyboard->state[platform::vk::NumLock] = wasOn ? 0x01 : 0x80;
     keyboard->state[0x41] = 0x81;
-    EXPECT_TRUE(SendKeyString(u"{NUMLOCK}", true));
+    EXPECT_TRUE(autofill::SendKeyString(u"{NUMLOCK}", true));
     EXPECT_TRUE(keyboard->events.empty());
     ASSERT_EQ(keyboard->stateWrites.size(), 1u);
     const auto& written = keyboard->stateWrites.front();
@@ -167,36 +167,36 @@ TEST_P(SendKeyNumLockTest, FlipsTheToggleInTheKeyboardStateOnly) {
 INSTANTIATE_TEST_SUITE_P(OffAndOn, SendKeyNumLockTest, ::testing::Bool());
 
 TEST_F(SendKeyKeysTest, NumLockWithACountFlipsOnce) {
-    SendKeyString(u"{NUMLOCK 3}", true);
+    autofill::SendKeyString(u"{NUMLOCK 3}", true);
     ASSERT_EQ(keyboard->stateWrites.size(), 1u);
     EXPECT_EQ(keyboard->state[platform::vk::NumLock] & 1, 1);
-    SendKeyString(u"{numlock}", true);
+    autofill::SendKeyString(u"{numlock}", true);
     EXPECT_EQ(keyboard->state[platform::vk::NumLock] & 1, 0);
 }
 
 TEST_F(SendKeyKeysTest, NumLockReleasesHeldModifiersLikeAnyKey) {
-    SendKeyString(u"+{NUMLOCK}a", true);
+    autofill::SendKeyString(u"+{NUMLOCK}a", true);
     EXPECT_EQ(keyboard->eventText(), "Shift↓ Shift↑ A↓ A↑");
     EXPECT_EQ(keyboard->stateWrites.size(), 1u);
 }
 
 TEST_F(SendKeyKeysTest, WaitDrainsAfterEveryEvent) {
-    SendKeyString(u"+(ab)~", true);
+    autofill::SendKeyString(u"+(ab)~", true);
     std::vector<std::size_t> afterEach(keyboard->events.size());
     for (std::size_t i = 0; i < afterEach.size(); ++i) afterEach[i] = i + 1;
     EXPECT_EQ(keyboard->drainsAfterEvents, afterEach);
 }
 
 TEST_F(SendKeyKeysTest, WithoutWaitNothingIsDrained) {
-    SendKeyString(u"+(ab)~", false);
+    autofill::SendKeyString(u"+(ab)~", false);
     EXPECT_FALSE(keyboard->events.empty());
     EXPECT_TRUE(keyboard->drainsAfterEvents.empty());
 }
 
 TEST_F(SendKeyKeysTest, EveryCallTypesInsideOneBurst) {
-    SendKeyString(u"ab{ENTER", true);
-    SendKeyString(u"中c", true);
-    EXPECT_THROW(SendKeyString(u"d{TAB z}", true), Error);
+    autofill::SendKeyString(u"ab{ENTER", true);
+    autofill::SendKeyString(u"中c", true);
+    EXPECT_THROW(autofill::SendKeyString(u"d{TAB z}", true), Error);
     dialogs->take();
     EXPECT_EQ(keyboard->bursts, 3);
     EXPECT_EQ(keyboard->typingDepth, 0);
@@ -204,7 +204,7 @@ TEST_F(SendKeyKeysTest, EveryCallTypesInsideOneBurst) {
 }
 
 TEST_F(SendKeyKeysTest, AnEmptyTextOpensNoBurst) {
-    EXPECT_FALSE(SendKeyString(u"", true));
+    EXPECT_FALSE(autofill::SendKeyString(u"", true));
     EXPECT_EQ(keyboard->bursts, 0);
     EXPECT_TRUE(keyboard->timeline.empty());
 }

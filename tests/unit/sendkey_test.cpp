@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "autofill/Unit_SendKey.h"
-#include "platform/Error.h"
+#include "platform/base/Error.h"
 #include "tests/support/RecordingKeyboard.h"
 #include "tests/support/ScriptedDialogs.h"
 
@@ -49,7 +49,7 @@ class SendKeyLanguageTest : public SendKeyTest, public ::testing::WithParamInter
 
 TEST_P(SendKeyLanguageTest, SendsExactlyTheseEvents) {
     const SendCase& c = GetParam();
-    EXPECT_EQ(SendKeyString(c.text, true), c.result);
+    EXPECT_EQ(autofill::SendKeyString(c.text, true), c.result);
     EXPECT_EQ(keyboard->eventText(), c.events);
     EXPECT_EQ(keyboard->typedText(), c.typed);
     EXPECT_EQ(takeMessages(), c.messages);
@@ -164,7 +164,7 @@ INSTANTIATE_TEST_SUITE_P(EmptyTexts, SendKeyLanguageTest,
                          ::testing::Values(SendCase{u"", "", "", {}, false}, SendCase{u"\0abc"s, "", "", {}, false}));
 
 TEST_F(SendKeyTest, MessagesComeInTheSendKeysBox) {
-    SendKeyString(u"中{ENTER", true);
+    autofill::SendKeyString(u"中{ENTER", true);
     const std::vector<platform::Dialogs::Box> boxes = dialogs->take();
     ASSERT_EQ(boxes.size(), 2u);
     for (const auto& box : boxes) {
@@ -175,7 +175,7 @@ TEST_F(SendKeyTest, MessagesComeInTheSendKeysBox) {
 }
 
 TEST_F(SendKeyTest, QtTextIsTypedLikeTheSameUtf16Text) {
-    EXPECT_TRUE(SendKeyString(QStringLiteral("+(ab)c{TAB}"), true));
+    EXPECT_TRUE(autofill::SendKeyString(QStringLiteral("+(ab)c{TAB}"), true));
     EXPECT_EQ(keyboard->typedText(), "ABc<Tab>");
 }
 
@@ -192,7 +192,7 @@ class SendKeyBadCountTest : public SendKeyTest, public ::testing::WithParamInter
 TEST_P(SendKeyBadCountTest, EndsTheCallWithTheIntegerError) {
     const BadCountCase& c = GetParam();
     try {
-        SendKeyString(c.text, true);
+        autofill::SendKeyString(c.text, true);
         FAIL() << "no error";
     } catch (const Error& error) {
         EXPECT_EQ(std::string(error.what()), c.error);

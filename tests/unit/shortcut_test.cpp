@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <optional>
 
-#include "platform/Unit_Shortcuts.h"
+#include "platform/desktop/Unit_Shortcuts.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/ScopedEnvironment.h"

@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "platform/SingleInstance.h"
+#include "platform/process/SingleInstance.h"
 #include "tests/support/ScopedEnvironment.h"
 
 using tessavo::platform::SingleInstance;

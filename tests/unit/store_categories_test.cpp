@@ -80,7 +80,7 @@ TEST(CategoryNameMessage, NamesTheRefusalAndSaysNothingOtherwise) {
 
 class CategoryWalk : public testing::Test {
 protected:
-    CategoryWalk() : connection_(app_.connectionString()), query_(connection_) { SetAccountKey("40618253"); }
+    CategoryWalk() : connection_(app_.connectionString()), query_(connection_) { cipher::setAccountKey("40618253"); }
 
     void add(const QString& category, qint64 useCount) {
         AccountRecord record;
@@ -135,11 +135,11 @@ TEST_F(CategoryWalk, ManyRowsInFewCategoriesGiveEachCategoryOnce) {
 
 TEST_F(CategoryWalk, ThePlaceholderPasswordIsTheCipherOfTheCodePageBytesOf密码) {
     const QString cipher = categoryPlaceholderPassword();
-    EXPECT_EQ(DesDecryptFromHex(cipher.toStdString(), AccountKey()), std::string("\xC3\xDC\xC2\xEB"));
+    EXPECT_EQ(cipher::DesDecryptFromHex(cipher.toStdString(), cipher::AccountKey()), std::string("\xC3\xDC\xC2\xEB"));
     EXPECT_EQ(decryptAccountText(cipher), QStringLiteral("密码"));
-    SetAccountKey("12345678");
+    cipher::setAccountKey("12345678");
     EXPECT_NE(categoryPlaceholderPassword(), cipher);  // made under the current AccountKey
-    SetAccountKey("40618253");
+    cipher::setAccountKey("40618253");
 }
 
 TEST_F(CategoryWalk, APlaceholderRecordReadsBackWithItsFixedTexts) {

@@ -7,7 +7,7 @@
 #include <QSignalSpy>
 #include <memory>
 
-#include "platform/Error.h"
+#include "platform/base/Error.h"
 #include "store/Connection.h"
 #include "store/ConnectionString.h"
 #include "store/InitialDatabase.h"

@@ -10,7 +10,7 @@
 
 #include "cipher/Unit_Orvel_DESCrypt.h"
 #include "maintenance/Unit_DB.h"
-#include "platform/Error.h"
+#include "platform/base/Error.h"
 #include "store/Connection.h"
 #include "store/ConnectionString.h"
 #include "store/InitialDatabase.h"
@@ -75,7 +75,7 @@ protected:
 
 TEST_F(FileFormat, TheCommittedFileOpensAndReads) {
     ASSERT_TRUE(QFile::copy(kFixture, path(QStringLiteral("_.udb"))));
-    SetAccountKey("40618253");
+    cipher::setAccountKey("40618253");
     const OtherLibraryDefaults otherDefaults;
     Connection connection(connectionStringFor(directory_.path() + u'/'));
     SqlCipherFile& file = connection.database();
@@ -92,7 +92,7 @@ TEST_F(FileFormat, TheCommittedFileOpensAndReads) {
     EXPECT_FALSE(records.step()) << "one record";
     SqlStatement pass = file.prepare(QStringLiteral("SELECT 密码 FROM Pass"));
     ASSERT_TRUE(pass.step());
-    EXPECT_EQ(pass.text(0).toStdString(), DesEncryptToHex("vorel", LoginKey()));
+    EXPECT_EQ(pass.text(0).toStdString(), cipher::DesEncryptToHex("vorel", cipher::LoginKey()));
 }
 
 // The initial file and a compacted copy, made while the library defaults to other settings.

@@ -7,7 +7,7 @@
 #include <QFile>
 
 #include "cipher/Unit_Orvel_DESCrypt.h"
-#include "platform/Error.h"
+#include "platform/base/Error.h"
 #include "store/InitialDatabase.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempAppDir.h"
@@ -17,7 +17,9 @@ namespace {
 
 using test::TempAppDir;
 
-QString storedManagementCipher() { return QString::fromStdString(DesEncryptToHex("vorel", LoginKey())); }
+QString storedManagementCipher() {
+    return QString::fromStdString(cipher::DesEncryptToHex("vorel", cipher::LoginKey()));
+}
 
 test::ProgramRun sqlcipherShell(const QString& path, const QString& key, const QString& script) {
     return test::runProgram(QStringLiteral("sqlcipher"), {QStringLiteral("-batch"), path},

@@ -5,7 +5,7 @@
 #include <QSignalSpy>
 #include <string>
 
-#include "platform/Error.h"
+#include "platform/base/Error.h"
 #include "store/AccountRecord.h"
 #include "store/Connection.h"
 #include "store/Query.h"

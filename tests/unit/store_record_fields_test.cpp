@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "cipher/Unit_Orvel_DESCrypt.h"
-#include "platform/Error.h"
+#include "platform/base/Error.h"
 #include "store/Browse.h"
 #include "store/Connection.h"
 #include "store/Query.h"
@@ -72,7 +72,7 @@ TEST(MissingFieldsOrder, TheFirstFailingCheckWinsAndBlanksAreText) {
 
 class AccountTextCipher : public testing::Test {
 protected:
-    AccountTextCipher() { SetAccountKey("40618253"); }
+    AccountTextCipher() { cipher::setAccountKey("40618253"); }
 };
 
 TEST_F(AccountTextCipher, TextsComeBackWholeThroughTheCodePage) {
@@ -89,7 +89,7 @@ TEST_F(AccountTextCipher, TextsComeBackWholeThroughTheCodePage) {
 }
 
 TEST_F(AccountTextCipher, TheCipherIsThatOfTheGb18030Bytes) {
-    EXPECT_EQ(DesDecryptFromHex(encryptAccountText(QStringLiteral("密码")).toStdString(), AccountKey()),
+    EXPECT_EQ(cipher::DesDecryptFromHex(encryptAccountText(QStringLiteral("密码")).toStdString(), cipher::AccountKey()),
               std::string("\xC3\xDC\xC2\xEB"));
 }
 
@@ -108,7 +108,7 @@ TEST(NotesLineBreaks, EveryLineBreakOfTheEditorBecomesCarriageReturnLineFeed) {
 class EditorRows : public testing::Test {
 protected:
     EditorRows() : connection_(app_.connectionString()), query_(connection_) {
-        SetAccountKey("40618253");
+        cipher::setAccountKey("40618253");
         query_.setObjectName(QStringLiteral("ADOQuery1"));
     }
 

@@ -4,7 +4,7 @@
 
 #include <QFile>
 
-#include "platform/Error.h"
+#include "platform/base/Error.h"
 #include "store/ConnectionString.h"
 #include "store/SqlCipherFile.h"
 #include "tests/support/ErrorText.h"

@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <functional>
 
-#include "platform/Error.h"
+#include "platform/base/Error.h"
 #include "store/Statements.h"
 
 namespace tessavo::store {

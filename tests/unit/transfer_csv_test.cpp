@@ -9,7 +9,7 @@
 #include "maintenance/transfer/CsvWriter.h"
 #include "maintenance/transfer/Utf8Text.h"
 
-namespace tessavo::transfer {
+namespace tessavo::maintenance::transfer {
 namespace {
 
 using Fields = std::vector<std::string>;
@@ -142,4 +142,4 @@ TEST(Utf8Text, FindsTheFirstBadByte) {
 }
 
 }  // namespace
-}  // namespace tessavo::transfer
+}  // namespace tessavo::maintenance::transfer

@@ -51,7 +51,7 @@ std::vector<PlainRecord> awkwardRecords() {
 class Export : public testing::Test {
 protected:
     void SetUp() override {
-        SetAccountKey(kAccountKeyText);
+        cipher::setAccountKey(cipher::kAccountKeyText);
         store::Connection connection(app_.connectionString());
         storeRecords(connection, awkwardRecords());
         // A category's placeholder row has no notes at all.
@@ -215,7 +215,7 @@ TEST_F(Export, RefusesWhatItCannotDoWithAMessage) {
 
 TEST(Check, ASoundDatabasePasses) {
     const TempAppDir app;
-    SetAccountKey(kAccountKeyText);
+    cipher::setAccountKey(cipher::kAccountKeyText);
     store::Connection connection(app.connectionString());
     storeRecords(connection, {{u8("网站"), u8("t"), u8("a"), u8("密码"), u8("备注"), u8(""), 0}});
     const ProgramRun run = tessavoDb({QStringLiteral("check"), app.path()});
@@ -234,10 +234,10 @@ class CheckFinds : public testing::TestWithParam<Damage> {};
 
 TEST_P(CheckFinds, EachDamageAndExitsNonZero) {
     const TempAppDir app;
-    app.addRecord({0, u8("c"), u8(""), u8("t"), u8("a"), QString::fromStdString(DesEncryptToHex("pw", kAccountKeyText)),
-                   QString(), 0});
+    app.addRecord({0, u8("c"), u8(""), u8("t"), u8("a"),
+                   QString::fromStdString(cipher::DesEncryptToHex("pw", cipher::kAccountKeyText)), QString(), 0});
     // Bytes that are no text of the code page.
-    const QString notText = QString::fromStdString(DesEncryptToHex("\x81\x20", kAccountKeyText));
+    const QString notText = QString::fromStdString(cipher::DesEncryptToHex("\x81\x20", cipher::kAccountKeyText));
     app.openDatabase().execute(u8(GetParam().statement).replace(QStringLiteral("NOT_TEXT"), notText));
     const ProgramRun run = tessavoDb({QStringLiteral("check"), app.path()});
     EXPECT_EQ(run.exitCode, 1);

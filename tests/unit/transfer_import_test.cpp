@@ -119,7 +119,7 @@ TEST(Import, SkipsRecordsEqualToStoredOnesOrEarlierRowsAndCountsThem) {
     const TempAppDir app;
     {
         store::Connection connection(app.connectionString());
-        SetAccountKey(kAccountKeyText);
+        cipher::setAccountKey(cipher::kAccountKeyText);
         // Equal in category, title, address, account and password; the notes do not count.
         storeRecords(connection, {{u8("example.com"), u8("example.com"), u8("joe"), u8("pa,ss"), u8("other notes"),
                                    u8("https://example.com/login"), 3}});
@@ -179,7 +179,7 @@ TEST_P(RefusedImport, SaysWhyAndLeavesTheDatabaseByteIdentical) {
     const TempAppDir app;
     {
         store::Connection connection(app.connectionString());
-        SetAccountKey(kAccountKeyText);
+        cipher::setAccountKey(cipher::kAccountKeyText);
         storeRecords(connection, {{u8("网站"), u8("old"), u8("me"), u8("pw"), u8(""), u8(""), 1}});
     }
     const QString file = app.path() + QStringLiteral("in.csv");

@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "autofill/TypingMode.h"
-#include "platform/AnsiCodePage.h"
-#include "platform/Error.h"
+#include "platform/base/AnsiCodePage.h"
+#include "platform/base/Error.h"
 #include "tests/support/FileBytes.h"
 
 using tessavo::autofill::readTypingModeKeys;

@@ -1,0 +1,239 @@
+#include "platform/files/WholeFile.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <cerrno>
+#include <optional>
+
+#include "platform/base/UniqueFd.h"
+
+namespace tessavo::platform {
+namespace {
+
+// A path in the file system's encoding; a NUL would silently cut it short, so such a name
+// has no file at all.
+std::optional<std::string> nativePath(const QString& path) {
+    if (path.isEmpty() || path.contains(QChar(u'\0'))) return std::nullopt;
+    const QByteArray encoded = QFile::encodeName(path);
+    return std::string(encoded.constData(), static_cast<std::size_t>(encoded.size()));
+}
+
+int openRetrying(const std::string& path, int flags, mode_t mode = 0) {
+    int fd = -1;
+    do fd = ::open(path.c_str(), flags, mode);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// Reads one chunk; 0 at the end, -1 on an error.
+ssize_t readSome(int fd, char* buffer, std::size_t size) {
+    ssize_t got = -1;
+    do got = ::read(fd, buffer, size);
+    while (got < 0 && errno == EINTR);
+    return got;
+}
+
+// What an existing target hands on to its replacement.
+struct TargetState {
+    bool exists = false;
+    struct stat status {};
+};
+
+// Nothing when the target may not be replaced: a directory, device or pipe under that name,
+// or a file we may not write (a read-only settings file stays as it is).
+std::optional<TargetState> inspectTarget(const std::string& target) {
+    TargetState state;
+    if (::stat(target.c_str(), &state.status) != 0) {
+        if (errno == ENOENT) return state;
+        return std::nullopt;
+    }
+    // Checked with the effective rights, as the write itself would be.
+    if (!S_ISREG(state.status.st_mode) || ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+        return std::nullopt;
+    }
+    state.exists = true;
+    return state;
+}
+
+std::string directoryOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+}
+
+// Flushes the directory entry of a rename; a file system that cannot do it loses nothing else.
+void syncDirectory(const std::string& directory) {
+    const UniqueFd dir(openRetrying(directory, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.valid()) ::fsync(dir.get());
+}
+
+// A uniquely named temporary file beside the target. It is removed again unless commit()
+// has renamed it over the target.
+class PendingFile {
+public:
+    explicit PendingFile(std::string target) : target_(std::move(target)) {}
+    ~PendingFile() {
+        if (!temp_.empty() && !committed_) ::unlink(temp_.c_str());
+    }
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+
+    // The kernel applies the umask to `createMode`, as for any new file of the user.
+    bool open(mode_t createMode) {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::string candidate = tempNameBeside();
+            fd_.reset(openRetrying(candidate, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, createMode));
+            if (fd_.valid()) {
+                temp_ = candidate;
+                return true;
+            }
+            if (errno != EEXIST) return false;
+        }
+        return false;
+    }
+
+    int fd() const { return fd_.get(); }
+
+    // Renames the file to the target; with `replace` false an existing target is kept (EEXIST).
+    bool commit(bool replace = true) {
+        if (::fsync(fd_.get()) != 0 || !fd_.close()) return false;
+        if (!renameOnto(replace)) return false;
+        committed_ = true;
+        syncDirectory(directoryOf(target_));
+        return true;
+    }
+
+private:
+    bool renameOnto(bool replace) const {
+        if (replace) return ::rename(temp_.c_str(), target_.c_str()) == 0;
+        if (::renameat2(AT_FDCWD, temp_.c_str(), AT_FDCWD, target_.c_str(), RENAME_NOREPLACE) == 0) return true;
+        if (errno != EINVAL && errno != ENOSYS) return false;
+        // A file system without the no-replace rename: a hard link is never made over a name.
+        if (::link(temp_.c_str(), target_.c_str()) != 0) return false;
+        ::unlink(temp_.c_str());
+        return true;
+    }
+
+    // ".<start of the target's name>.<random>~", short enough for any target name that fits.
+    std::string tempNameBeside() const {
+        const auto slash = target_.rfind('/');
+        const std::string directory = slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
+        const std::string name = slash == std::string::npos ? target_ : target_.substr(slash + 1);
+        const QByteArray random = QByteArray::number(QRandomGenerator::global()->generate64(), 16);
+        return directory + "." + name.substr(0, 100) + "." + random.toStdString() + "~";
+    }
+
+    std::string target_;
+    std::string temp_;
+    UniqueFd fd_;
+    bool committed_ = false;
+};
+
+// Gives the replacement the mode (and, where permitted, the owner) of the file it replaces,
+// so a rewrite changes the content only.
+bool takeOver(int fd, const TargetState& state) {
+    if (!state.exists) return true;
+    // Only root can hand the file back to another owner; for anyone else it already is theirs.
+    if (::fchown(fd, state.status.st_uid, state.status.st_gid) != 0 && errno != EPERM) return false;
+    return ::fchmod(fd, state.status.st_mode & 07777) == 0;
+}
+
+bool makeUserExecutable(int fd) {
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) return false;
+    // Executable for everyone who may read it.
+    const mode_t readers = status.st_mode & (S_IRUSR | S_IRGRP | S_IROTH);
+    return ::fchmod(fd, (status.st_mode & 07777) | S_IXUSR | (readers >> 2)) == 0;
+}
+
+bool copyContent(int from, int to) {
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t got = readSome(from, buffer, sizeof buffer);
+        if (got == 0) return true;
+        if (got < 0 || !writeAll(to, std::string_view(buffer, static_cast<std::size_t>(got)))) return false;
+    }
+}
+
+}  // namespace
+
+FileContent readWholeFile(const QString& path, std::size_t limit) {
+    const auto native = nativePath(path);
+    if (!native) return {ReadOutcome::Missing, {}};
+    // Non-blocking, so that a pipe under the name is never waited for.
+    const UniqueFd fd(openRetrying(*native, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!fd.valid()) return {errno == ENOENT || errno == ENOTDIR ? ReadOutcome::Missing : ReadOutcome::Failed, {}};
+    struct stat status {};
+    if (::fstat(fd.get(), &status) != 0) return {ReadOutcome::Failed, {}};
+    if (!S_ISREG(status.st_mode)) return {ReadOutcome::NotRegular, {}};
+    if (static_cast<std::uintmax_t>(status.st_size) > limit) return {ReadOutcome::TooLarge, {}};
+
+    FileContent content{ReadOutcome::Ok, {}};
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t got = readSome(fd.get(), buffer, sizeof buffer);
+        if (got < 0) return {ReadOutcome::Failed, {}};
+        if (got == 0) return content;
+        content.bytes.append(buffer, static_cast<std::size_t>(got));
+        // The file may grow while it is read.
+        if (content.bytes.size() > limit) return {ReadOutcome::TooLarge, {}};
+    }
+}
+
+bool replaceWholeFile(const QString& target, std::string_view bytes, NewFileMode mode) {
+    const auto native = nativePath(target);
+    if (!native) return false;
+    const auto state = inspectTarget(*native);
+    if (!state) return false;
+    const bool executable = mode == NewFileMode::Executable;
+    PendingFile pending(*native);
+    if (!pending.open(executable ? 0777 : 0666) || !writeAll(pending.fd(), bytes)) return false;
+    if (!takeOver(pending.fd(), *state)) return false;
+    if (executable && !makeUserExecutable(pending.fd())) return false;
+    return pending.commit();
+}
+
+bool copyWholeFile(const QString& source, const QString& target) {
+    const auto nativeSource = nativePath(source);
+    const auto nativeTarget = nativePath(target);
+    if (!nativeSource || !nativeTarget) return false;
+    const UniqueFd from(openRetrying(*nativeSource, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    struct stat status {};
+    if (!from.valid() || ::fstat(from.get(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+    if (!inspectTarget(*nativeTarget)) return false;
+    PendingFile pending(*nativeTarget);
+    if (!pending.open(0600) || !copyContent(from.get(), pending.fd())) return false;
+    // The copy carries the source's mode, as a copy of a file does.
+    if (::fchmod(pending.fd(), status.st_mode & 07777) != 0) return false;
+    return pending.commit();
+}
+
+PrivateWriteResult writePrivateFile(const QString& target, std::string_view bytes, ExistingFile existing) {
+    const auto native = nativePath(target);
+    if (!native) return {PrivateWrite::Failed, ENOENT};
+    const bool replace = existing == ExistingFile::Replace;
+    struct stat status {};
+    if (!replace && ::lstat(native->c_str(), &status) == 0) return {PrivateWrite::NameTaken, EEXIST};
+    PendingFile pending(*native);
+    const bool written = pending.open(0600) && ::fchmod(pending.fd(), 0600) == 0 && writeAll(pending.fd(), bytes) &&
+                         pending.commit(replace);
+    if (written) return {PrivateWrite::Written, 0};
+    const int error = errno;
+    return {error == EEXIST ? PrivateWrite::NameTaken : PrivateWrite::Failed, error};
+}
+
+}  // namespace tessavo::platform

@@ -1,0 +1,47 @@
+#include "platform/keyboard/GlobalHotkeys.h"
+
+#include "platform/base/Error.h"
+#include "platform/base/ServiceSlot.h"
+#include "platform/x11/X11Display.h"
+#include "platform/x11/X11Hotkeys.h"
+
+// Xlib defines macros that clash with Qt: it comes after every other header.
+#include <X11/Xlib.h>
+
+namespace tessavo::platform {
+namespace {
+
+// Without a display server that has system-wide hotkeys nothing can be registered.
+class NoHotkeys final : public GlobalHotkeys {
+public:
+    bool registerHotKey(int, unsigned, std::uint8_t, Receiver) override { return false; }
+    bool unregisterHotKey(int) override { return false; }
+    void endHotkeyGrab() override {}
+    bool available() const override { return false; }
+};
+
+std::unique_ptr<GlobalHotkeys> makeDefault() {
+    // The grabs go to the display the program's windows are on.
+    if (Display* display = x11Display()) {
+        try {
+            return std::make_unique<X11Hotkeys>(XDisplayString(display));
+        } catch (const Error&) {
+        }
+    }
+    return std::make_unique<NoHotkeys>();
+}
+
+ServiceSlot<GlobalHotkeys>& slot() {
+    static ServiceSlot<GlobalHotkeys> instance(&makeDefault);
+    return instance;
+}
+
+}  // namespace
+
+GlobalHotkeys& globalHotkeys() { return slot().get(); }
+
+std::unique_ptr<GlobalHotkeys> installGlobalHotkeys(std::unique_ptr<GlobalHotkeys> replacement) {
+    return slot().install(std::move(replacement));
+}
+
+}  // namespace tessavo::platform

@@ -1,0 +1,85 @@
+#include "platform/keyboard/InputMethod.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QFileInfo>
+#include <QVariant>
+#include <algorithm>
+
+#include "platform/base/ServiceSlot.h"
+#include "platform/keyboard/Keyboard.h"
+
+namespace tessavo::platform {
+namespace {
+
+// fcitx5's controller: State() answers 0 (closed), 1 (inactive) or 2 (active) for the focused
+// input context; Activate() and Deactivate() switch it.
+class Fcitx5InputMethod final : public InputMethod {
+public:
+    std::optional<bool> isActive() override {
+        const QDBusMessage reply = call(QStringLiteral("State"));
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return std::nullopt;
+        return reply.arguments().constFirst().toInt() == kActive;
+    }
+
+    bool setActive(bool active) override {
+        return call(active ? QStringLiteral("Activate") : QStringLiteral("Deactivate")).type() ==
+               QDBusMessage::ReplyMessage;
+    }
+
+private:
+    static constexpr int kActive = 2;
+    // An input method that hangs must not hold up the typing for long.
+    static constexpr int kTimeoutMilliseconds = 1000;
+
+    // Without a session bus to find, asking for one could start a bus daemon of its own.
+    static bool sessionBusKnown() {
+        if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) return true;
+        const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+        return !runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/bus"));
+    }
+
+    static QDBusMessage call(const QString& method) {
+        if (!sessionBusKnown()) return {};
+        const QDBusConnection bus = QDBusConnection::sessionBus();
+        if (!bus.isConnected()) return {};
+        const QDBusMessage message =
+            QDBusMessage::createMethodCall(QStringLiteral("org.fcitx.Fcitx5"), QStringLiteral("/controller"),
+                                           QStringLiteral("org.fcitx.Fcitx.Controller1"), method);
+        return bus.call(message, QDBus::Block, kTimeoutMilliseconds);
+    }
+};
+
+constexpr std::size_t kSettleBase = 600;
+constexpr std::size_t kSettlePerKey = 30;
+constexpr std::size_t kMostKeys = 200;
+
+ServiceSlot<InputMethod>& slot() {
+    static ServiceSlot<InputMethod> instance(
+        []() -> std::unique_ptr<InputMethod> { return std::make_unique<Fcitx5InputMethod>(); });
+    return instance;
+}
+
+}  // namespace
+
+InputMethod& inputMethod() { return slot().get(); }
+
+std::unique_ptr<InputMethod> installInputMethod(std::unique_ptr<InputMethod> replacement) {
+    return slot().install(std::move(replacement));
+}
+
+DirectInputScope::DirectInputScope(InputMethod& inputMethod, Keyboard& keyboard, std::size_t keys)
+    : inputMethod_(inputMethod), keyboard_(keyboard), keys_(keys) {
+    if (inputMethod_.isActive().value_or(false)) reactivate_ = inputMethod_.setActive(false);
+}
+
+DirectInputScope::~DirectInputScope() {
+    if (!reactivate_) return;
+    // The keys reach the input method through the focused program, which takes them in at its
+    // own pace, while this call reaches it directly: switched on too soon, it would compose the
+    // last of them. No program says when it is done, so the wait grows with the keys.
+    keyboard_.sleep(static_cast<int>(kSettleBase + kSettlePerKey * std::min<std::size_t>(keys_, kMostKeys)));
+    inputMethod_.setActive(true);
+}
+
+}  // namespace tessavo::platform

@@ -1,0 +1,23 @@
+#include "platform/keyboard/Keyboard.h"
+
+#include "platform/base/ServiceSlot.h"
+#include "platform/x11/X11Keyboard.h"
+
+namespace tessavo::platform {
+namespace {
+
+ServiceSlot<Keyboard>& slot() {
+    static ServiceSlot<Keyboard> instance(
+        []() -> std::unique_ptr<Keyboard> { return std::make_unique<X11Keyboard>(); });
+    return instance;
+}
+
+}  // namespace
+
+Keyboard& keyboard() { return slot().get(); }
+
+std::unique_ptr<Keyboard> installKeyboard(std::unique_ptr<Keyboard> replacement) {
+    return slot().install(std::move(replacement));
+}
+
+}  // namespace tessavo::platform

@@ -1,0 +1,204 @@
+#include "platform/x11/X11Hotkeys.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QPointer>
+#include <QSocketNotifier>
+#include <map>
+#include <vector>
+
+#include "platform/base/Error.h"
+#include "platform/keyboard/Keyboard.h"
+
+// Xlib defines macros (Bool, Status, None) that clash with Qt: it comes after the Qt headers.
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+#include "platform/x11/X11ErrorTrap.h"
+
+namespace tessavo::platform {
+namespace {
+
+// The modifiers that tell hotkeys apart; the locks are left out, they never switch one off.
+constexpr unsigned kHotkeyModifiers = ShiftMask | ControlMask | Mod1Mask | Mod4Mask;
+
+KeySym keysymOf(std::uint8_t code) {
+    if (code >= '0' && code <= '9') return XK_0 + (code - '0');
+    if (code >= 'A' && code <= 'Z') return XK_a + (code - 'A');
+    if (code >= 0x70 && code <= 0x87) return XK_F1 + (code - 0x70);
+    switch (code) {
+        case vk::Tab:
+            return XK_Tab;
+        case vk::Return:
+            return XK_Return;
+        case 0x1B:
+            return XK_Escape;
+        case 0x20:
+            return XK_space;
+        case 0x21:
+            return XK_Prior;
+        case 0x22:
+            return XK_Next;
+        case 0x23:
+            return XK_End;
+        case 0x24:
+            return XK_Home;
+        case vk::Left:
+            return XK_Left;
+        case 0x26:
+            return XK_Up;
+        case vk::Right:
+            return XK_Right;
+        case 0x28:
+            return XK_Down;
+        case 0x2D:
+            return XK_Insert;
+        case vk::Delete:
+            return XK_Delete;
+        default:
+            return NoSymbol;
+    }
+}
+
+unsigned modifierMask(unsigned modifiers) {
+    unsigned mask = 0;
+    if (modifiers & ModAlt) mask |= Mod1Mask;
+    if (modifiers & ModControl) mask |= ControlMask;
+    if (modifiers & ModShift) mask |= ShiftMask;
+    if (modifiers & ModWin) mask |= Mod4Mask;
+    return mask;
+}
+
+struct Combination {
+    KeyCode key = 0;
+    unsigned mask = 0;
+    bool operator==(const Combination&) const = default;
+};
+
+struct Registration {
+    Combination combination;
+    GlobalHotkeys::Receiver receiver;
+};
+
+}  // namespace
+
+struct X11Hotkeys::Impl {
+    Display* display = nullptr;
+    Window root = 0;
+    unsigned numLockMask = 0;
+    // Owned by the application object, so it goes before the event dispatcher does.
+    QPointer<QSocketNotifier> notifier;
+    std::map<int, Registration> registrations;
+
+    ~Impl() {
+        for (const auto& [id, registration] : registrations) ungrab(registration.combination);
+        delete notifier.data();
+        XCloseDisplay(display);
+    }
+
+    std::vector<unsigned> withLocks(unsigned mask) const {
+        std::vector<unsigned> masks = {mask, mask | LockMask};
+        if (numLockMask) masks.insert(masks.end(), {mask | numLockMask, mask | LockMask | numLockMask});
+        return masks;
+    }
+
+    bool grab(const Combination& combination) {
+        X11ErrorTrap trap(display);
+        for (const unsigned mask : withLocks(combination.mask)) {
+            XGrabKey(display, combination.key, mask, root, False, GrabModeAsync, GrabModeAsync);
+        }
+        if (!trap.failed()) return true;
+        ungrab(combination);  // only our own grabs go; another program's stay
+        return false;
+    }
+
+    void ungrab(const Combination& combination) {
+        for (const unsigned mask : withLocks(combination.mask)) XUngrabKey(display, combination.key, mask, root);
+        XSync(display, False);
+    }
+
+    bool heldByAnother(const Combination& combination, int id) const {
+        for (const auto& [other, registration] : registrations) {
+            if (other != id && registration.combination == combination) return true;
+        }
+        return false;
+    }
+
+    void readEvents() {
+        while (XPending(display) > 0) {
+            XEvent event;
+            XNextEvent(display, &event);
+            if (event.type != KeyPress) continue;
+            const Combination pressed{static_cast<KeyCode>(event.xkey.keycode), event.xkey.state & kHotkeyModifiers};
+            for (const auto& [id, registration] : registrations) {
+                if (registration.combination == pressed) post(id);
+            }
+        }
+    }
+
+    // Like a posted message: the receiver runs from the event loop, after the current handler.
+    void post(int id) {
+        QMetaObject::invokeMethod(
+            notifier.data(), [this, id] { deliver(id); }, Qt::QueuedConnection);
+    }
+
+    void deliver(int id) {
+        const auto found = registrations.find(id);
+        if (found == registrations.end()) return;                         // unregistered since the press
+        const GlobalHotkeys::Receiver receiver = found->second.receiver;  // it may unregister itself
+        receiver(id);
+    }
+
+    // Events that came in while Xlib waited for a reply sit in its queue, where the notifier
+    // does not see them.
+    void readQueuedEventsLater() {
+        if (notifier && QLength(display) > 0) {
+            QMetaObject::invokeMethod(
+                notifier.data(), [this] { readEvents(); }, Qt::QueuedConnection);
+        }
+    }
+};
+
+X11Hotkeys::X11Hotkeys(const char* displayName) : impl_(std::make_unique<Impl>()) {
+    impl_->display = XOpenDisplay(displayName);
+    if (!impl_->display) throw Error(std::string("cannot open the X display for the hotkeys"));
+    impl_->root = DefaultRootWindow(impl_->display);
+    impl_->numLockMask = XkbKeysymToModifiers(impl_->display, XK_Num_Lock);
+    impl_->notifier =
+        new QSocketNotifier(ConnectionNumber(impl_->display), QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(impl_->notifier.data(), &QSocketNotifier::activated, impl_->notifier.data(),
+                     [impl = impl_.get()] { impl->readEvents(); });
+}
+
+X11Hotkeys::~X11Hotkeys() = default;
+
+bool X11Hotkeys::registerHotKey(int id, unsigned modifiers, std::uint8_t vk, Receiver receiver) {
+    const KeySym keysym = keysymOf(vk);
+    const KeyCode key = keysym == NoSymbol ? 0 : XKeysymToKeycode(impl_->display, keysym);
+    if (key == 0) return false;
+    const Combination combination{key, modifierMask(modifiers)};
+    if (impl_->heldByAnother(combination, id)) return false;
+    unregisterHotKey(id);
+    const bool grabbed = impl_->grab(combination);
+    if (grabbed) impl_->registrations[id] = {combination, std::move(receiver)};
+    impl_->readQueuedEventsLater();
+    return grabbed;
+}
+
+bool X11Hotkeys::unregisterHotKey(int id) {
+    const auto found = impl_->registrations.find(id);
+    if (found == impl_->registrations.end()) return false;
+    impl_->ungrab(found->second.combination);
+    impl_->registrations.erase(found);
+    impl_->readQueuedEventsLater();
+    return true;
+}
+
+void X11Hotkeys::endHotkeyGrab() {
+    XUngrabKeyboard(impl_->display, CurrentTime);
+    // Processed before any key sent on another connection.
+    XSync(impl_->display, False);
+    impl_->readQueuedEventsLater();
+}
+
+}  // namespace tessavo::platform

@@ -1,0 +1,408 @@
+#include "platform/x11/X11Keyboard.h"
+
+// Xlib's macros must not reach Qt headers: the X headers come through X11Keymap.h only.
+#include "platform/x11/X11Keymap.h"
+
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <chrono>
+#include <optional>
+#include <thread>
+#include <utility>
+
+#include "platform/base/Error.h"
+#include "platform/keyboard/KeyStrokes.h"
+#include "platform/keyboard/UsKeyboardLayout.h"
+#include "platform/x11/X11ErrorTrap.h"
+
+namespace tessavo::platform {
+namespace {
+
+struct CloseDisplay {
+    void operator()(Display* display) const { XCloseDisplay(display); }
+};
+using DisplayHandle = std::unique_ptr<Display, CloseDisplay>;
+
+struct FreeModifierMap {
+    void operator()(XModifierKeymap* map) const { XFreeModifiermap(map); }
+};
+
+// The symbols of the keys that type no character, by virtual key; the first one found wins.
+std::vector<KeySym> functionKeysyms(std::uint8_t code) {
+    if (code >= 0x70 && code <= 0x87) return {static_cast<KeySym>(XK_F1 + (code - 0x70))};
+    switch (code) {
+        case 0x03:
+            return {XK_Break};
+        case 0x08:
+            return {XK_BackSpace};
+        case 0x09:
+            return {XK_Tab};
+        case 0x0C:
+            return {XK_Clear};
+        case 0x0D:
+            return {XK_Return};
+        case 0x10:
+            return {XK_Shift_L, XK_Shift_R};
+        case 0x11:
+            return {XK_Control_L, XK_Control_R};
+        case 0x12:
+            return {XK_Alt_L, XK_Alt_R, XK_Meta_L};
+        case 0x13:
+            return {XK_Pause};
+        case 0x14:
+            return {XK_Caps_Lock};
+        case 0x1B:
+            return {XK_Escape};
+        case 0x20:
+            return {XK_space};
+        case 0x21:
+            return {XK_Prior};
+        case 0x22:
+            return {XK_Next};
+        case 0x23:
+            return {XK_End};
+        case 0x24:
+            return {XK_Home};
+        case 0x25:
+            return {XK_Left};
+        case 0x26:
+            return {XK_Up};
+        case 0x27:
+            return {XK_Right};
+        case 0x28:
+            return {XK_Down};
+        case 0x2C:  // Print Screen; the old Print key (0x2A) has no key here
+            return {XK_Print};
+        case 0x2D:
+            return {XK_Insert};
+        case 0x2E:
+            return {XK_Delete};
+        case 0x2F:
+            return {XK_Help};
+        case 0x5B:
+            return {XK_Super_L};
+        case 0x5C:
+            return {XK_Super_R};
+        case 0x90:
+            return {XK_Num_Lock};
+        case 0x91:
+            return {XK_Scroll_Lock};
+        default:
+            return {};
+    }
+}
+
+// Virtual-key codes Windows leaves unassigned: handed out for characters that have no US key
+// code on the current layout.
+constexpr std::uint8_t kSpareCodes[] = {
+    0x3A, 0x3B, 0x3C, 0x3D, 0x3E, 0x3F, 0x40, 0x88, 0x89, 0x8A, 0x8B, 0x8C, 0x8D, 0x8E, 0x8F, 0x97,
+    0x98, 0x99, 0x9A, 0x9B, 0x9C, 0x9D, 0x9E, 0x9F, 0xC1, 0xC2, 0xC3, 0xC4, 0xC5, 0xC6, 0xC7, 0xC8,
+    0xC9, 0xCA, 0xCB, 0xCC, 0xCD, 0xCE, 0xCF, 0xD0, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xD6, 0xD7, 0xD8,
+    0xD9, 0xDA, 0xE9, 0xEA, 0xEB, 0xEC, 0xED, 0xEE, 0xEF, 0xF0, 0xF1, 0xF2, 0xF3, 0xF4, 0xF5,
+};
+
+// The symbols a character is lent a spare key with: a letter with its other case, so that
+// each case comes at its own level and neither depends on how the server fills a lone symbol.
+struct LentSymbols {
+    std::vector<KeySymbol> symbols;
+    bool shift = false;
+};
+
+LentSymbols lentSymbolsFor(KeySym keysym) {
+    KeySym lower = NoSymbol;
+    KeySym upper = NoSymbol;
+    XConvertCase(keysym, &lower, &upper);
+    if (lower == upper) return {{static_cast<KeySymbol>(keysym)}, false};
+    return {{static_cast<KeySymbol>(lower), static_cast<KeySymbol>(upper)}, keysym == upper};
+}
+
+// Spare keys are bound through the core protocol, which every client follows.
+class ServerKeymapWriter final : public KeymapWriter {
+public:
+    explicit ServerKeymapWriter(Display* display) : display_(display) {}
+
+    bool bind(KeyNumber key, const std::vector<KeySymbol>& symbols) override {
+        X11ErrorTrap trap(display_);
+        std::vector<KeySym> keysyms(symbols.begin(), symbols.end());
+        XChangeKeyboardMapping(display_, key, static_cast<int>(keysyms.size()), keysyms.data(), 1);
+        return !trap.failed();
+    }
+
+    void clear(KeyNumber key) override {
+        X11ErrorTrap trap(display_);
+        KeySym none = NoSymbol;
+        XChangeKeyboardMapping(display_, key, 1, &none, 1);
+        trap.failed();
+    }
+
+    void settle(int changes) override {
+        // Each program reads the changed keymap only when it comes to the change's notice, and
+        // then takes the keymap as it is at that moment: it must still hold the symbols of the
+        // keys typed before. No program says when it is done, so the wait grows with the
+        // number of changes it has to take in.
+        XSync(display_, False);
+        std::this_thread::sleep_for(std::chrono::milliseconds(kSettleBase + kSettlePerChange * changes));
+    }
+
+private:
+    static constexpr int kSettleBase = 800;
+    static constexpr int kSettlePerChange = 40;
+    Display* display_;
+};
+
+// A key as the keyboard presses it: the key, with the level-three key held around it or not.
+struct Binding {
+    KeyCode key = 0;
+    bool levelThree = false;
+    bool operator==(const Binding&) const = default;
+};
+
+}  // namespace
+
+struct X11Keyboard::Impl {
+    DisplayHandle display;
+    std::optional<X11Keymap> keymap;
+    std::vector<KeyLevels> levels;  // the active group of the keymap
+    int typingDepth = 0;
+    bool capsLockLifted = false;
+    State state{};
+    std::array<Binding, 256> bound{};  // virtual key -> key, for the current burst
+    std::array<Binding, 256> down{};   // virtual key -> the key it went down on
+    std::size_t nextSpare = 0;
+    std::optional<ServerKeymapWriter> writer;
+    std::optional<SpareKeys> spareKeys;  // only while a burst is open
+
+    // The burst's snapshot; outside a burst every query looks at the mapping afresh.
+    const X11Keymap& currentKeymap() {
+        if (typingDepth == 0 || !keymap) {
+            keymap.emplace(display.get());
+            levels = keymap->activeGroupLevels();
+        }
+        return *keymap;
+    }
+
+    unsigned lockedModifiers() {
+        XkbStateRec state{};
+        XkbGetState(display.get(), XkbUseCoreKbd, &state);
+        return state.locked_mods;
+    }
+
+    Binding resolve(std::uint8_t code) {
+        if (bound[code].key) return bound[code];
+        const X11Keymap& map = currentKeymap();
+        for (const KeySym keysym : functionKeysyms(code)) {
+            if (const KeyCode key = map.findKeysym(keysym)) return {key, false};
+        }
+        // Letters, digits and punctuation: the key that gives the US key's two characters in
+        // the active group, else a spare key lent to them (Ctrl+V on a Cyrillic layout).
+        const char16_t plain = us::character(code, false);
+        const char16_t shifted = us::character(code, true);
+        if (!plain || !shifted) return {};
+        if (const KeyCode key = map.findKeyPair(plain, shifted)) return {key, false};
+        if (!spareKeys) return {};
+        const auto key = spareKeys->keyFor({plain, shifted});
+        if (!key) return {};
+        bound[code] = {*key, false};
+        return bound[code];
+    }
+
+    // How the character is typed: a key of the active group, else a spare key lent to it.
+    std::optional<KeyStroke> strokeFor(char16_t ch) {
+        const std::vector<KeySym> keysyms = keysymsForCharacter(ch);
+        if (keysyms.empty()) return std::nullopt;
+        const std::uint16_t usCode = us::vkKeyScan(ch);
+        const bool preferShift = usCode != NoKeyCode && (usCode & ShiftStateShift);
+        const X11Keymap& map = currentKeymap();
+        const std::vector<KeySymbol> wanted(keysyms.begin(), keysyms.end());
+        if (auto stroke = findKeyStroke(levels, wanted, preferShift, map.levelThreeKey() != 0)) return stroke;
+        if (!spareKeys) return std::nullopt;
+        const LentSymbols lent = lentSymbolsFor(keysyms.front());
+        const auto key = spareKeys->keyFor(lent.symbols);
+        if (!key) return std::nullopt;
+        return KeyStroke{*key, lent.shift, false};
+    }
+
+    // The key code handed out for a character: the US virtual key where it is pressed the same
+    // way, else a spare one.
+    std::uint16_t codeFor(char16_t ch, const KeyStroke& stroke) {
+        const std::uint16_t shift = stroke.shift ? ShiftStateShift : 0;
+        const Binding binding{stroke.key, stroke.levelThree};
+        const std::uint16_t usCode = us::vkKeyScan(ch);
+        const auto usKey = static_cast<std::uint8_t>(usCode & 0xFF);
+        const bool sameLevel = usCode != NoKeyCode && (usCode & ShiftStateShift) == shift && !stroke.levelThree;
+        if (sameLevel && (bound[usKey].key == 0 || bound[usKey] == binding)) {
+            bound[usKey] = binding;
+            return shift | usKey;
+        }
+        return shift | spareCodeFor(binding);
+    }
+
+    std::uint8_t spareCodeFor(const Binding& binding) {
+        for (const std::uint8_t spare : kSpareCodes) {
+            if (bound[spare] == binding) return spare;
+        }
+        // A burst binds far fewer keys than there are spare codes; when they run out, the
+        // oldest binding is reused (each code is pressed right after it is handed out).
+        const std::uint8_t spare = kSpareCodes[nextSpare++ % std::size(kSpareCodes)];
+        bound[spare] = binding;
+        return spare;
+    }
+
+    // A spare key lent to other symbols no longer types what the codes bound to it stood for.
+    void forget(KeyCode key) {
+        for (Binding& binding : bound) {
+            if (binding.key == key) binding = {};
+        }
+    }
+
+    void fakeKey(KeyCode key, bool press) {
+        XTestFakeKeyEvent(display.get(), key, press ? True : False, CurrentTime);
+        XFlush(display.get());
+    }
+
+    void press(const Binding& binding) {
+        if (binding.levelThree) fakeKey(keymap->levelThreeKey(), true);
+        fakeKey(binding.key, true);
+    }
+
+    void release(const Binding& binding) {
+        fakeKey(binding.key, false);
+        if (binding.levelThree) fakeKey(keymap->levelThreeKey(), false);
+    }
+
+    void startBurst() {
+        keymap.emplace(display.get());
+        levels = keymap->activeGroupLevels();
+        bound.fill({});
+        nextSpare = 0;
+        spareKeys.emplace(*writer, keymap->emptyKeys());
+        spareKeys->onReuse = [this](KeyNumber key) { forget(key); };
+        capsLockLifted = lockedModifiers() & LockMask;
+        if (capsLockLifted) XkbLockModifiers(display.get(), XkbUseCoreKbd, LockMask, 0);
+        XSync(display.get(), False);
+    }
+
+    void endBurst() {
+        for (Binding& binding : down) {
+            if (binding.key) release(std::exchange(binding, {}));
+        }
+        XSync(display.get(), False);
+        spareKeys.reset();  // the lent keys go back to empty
+        if (capsLockLifted) {
+            // A burst that pressed Caps Lock itself ({CAPSLOCK}) leaves the lock flipped from
+            // the user's state, as the key press asked.
+            const bool onNow = lockedModifiers() & LockMask;
+            XkbLockModifiers(display.get(), XkbUseCoreKbd, LockMask, onNow ? 0 : LockMask);
+            capsLockLifted = false;
+        }
+        XSync(display.get(), False);
+    }
+
+    std::vector<KeyCode> modifierKeys() {
+        const std::unique_ptr<XModifierKeymap, FreeModifierMap> map(XGetModifierMapping(display.get()));
+        std::vector<KeyCode> keys;
+        if (!map) return keys;
+        for (int modifier = 0; modifier < 8; ++modifier) {
+            if (modifier == LockMapIndex) continue;
+            for (int i = 0; i < map->max_keypermod; ++i) {
+                const KeyCode key = map->modifiermap[modifier * map->max_keypermod + i];
+                if (key) keys.push_back(key);
+            }
+        }
+        return keys;
+    }
+
+    bool anyKeyDown(const std::vector<KeyCode>& keys) {
+        char pressed[32];
+        XQueryKeymap(display.get(), pressed);
+        for (const KeyCode key : keys) {
+            if (pressed[key / 8] & (1 << (key % 8))) return true;
+        }
+        return false;
+    }
+};
+
+X11Keyboard::X11Keyboard(const char* displayName) : impl_(std::make_unique<Impl>()) {
+    impl_->display.reset(XOpenDisplay(displayName));
+    if (!impl_->display) throw Error(std::string("cannot open the X display for typing"));
+    Display* display = impl_->display.get();
+    impl_->writer.emplace(display);
+    int event = 0, error = 0, major = 0, minor = 0, opcode = 0;
+    if (!XTestQueryExtension(display, &event, &error, &major, &minor)) {
+        throw Error(std::string("the X server has no XTest extension for typing"));
+    }
+    major = XkbMajorVersion;
+    minor = XkbMinorVersion;
+    if (!XkbQueryExtension(display, &opcode, &event, &error, &major, &minor)) {
+        throw Error(std::string("the X server has no XKB extension for typing"));
+    }
+    const unsigned locked = impl_->lockedModifiers();
+    impl_->state[vk::NumLock] = (locked & XkbKeysymToModifiers(display, XK_Num_Lock)) ? 1 : 0;
+    impl_->state[vk::Capital] = (locked & LockMask) ? 1 : 0;
+}
+
+X11Keyboard::~X11Keyboard() = default;
+
+void X11Keyboard::keybdEvent(std::uint8_t code, std::uint8_t /*scan*/, std::uint32_t flags) {
+    // The key is found by its virtual key; the extended-key flag has no counterpart on X11,
+    // where the keys it tells apart have keycodes of their own.
+    if (flags & KeyEventKeyUp) {
+        const Binding binding = impl_->down[code].key ? std::exchange(impl_->down[code], {}) : impl_->resolve(code);
+        if (binding.key) impl_->release(binding);
+        return;
+    }
+    const Binding binding = impl_->resolve(code);
+    if (!binding.key) return;  // no such key on this keyboard: nothing is typed
+    impl_->down[code] = binding;
+    impl_->press(binding);
+}
+
+std::uint32_t X11Keyboard::mapVirtualKey(std::uint8_t code) {
+    // Evdev keycodes are the kernel's key numbers plus 8, and those are the set-1 scan codes.
+    const KeyCode key = impl_->resolve(code).key;
+    return key >= 8 ? key - 8u : 0u;
+}
+
+std::uint16_t X11Keyboard::vkKeyScan(char16_t ch) {
+    const auto stroke = impl_->strokeFor(ch);
+    return stroke ? impl_->codeFor(ch, *stroke) : NoKeyCode;
+}
+
+bool X11Keyboard::keyToggled(std::uint8_t code) { return impl_->state[code] & 1; }
+
+Keyboard::State X11Keyboard::keyboardState() { return impl_->state; }
+
+void X11Keyboard::setKeyboardState(const State& state) { impl_->state = state; }
+
+void X11Keyboard::drainOwnKeyboardMessages() {
+    // The program's windows receive their key events through Qt's own connection and handle
+    // them when its event loop runs again; dispatching here could start a second auto-fill in
+    // the middle of this one. What remains is to let the server take in each injected event
+    // before the next, so that nothing is reordered or dropped on a busy server.
+    XSync(impl_->display.get(), False);
+}
+
+void X11Keyboard::sleep(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
+void X11Keyboard::beginTyping() {
+    if (impl_->typingDepth++ == 0) impl_->startBurst();
+}
+
+void X11Keyboard::endTyping() {
+    if (impl_->typingDepth == 0) return;
+    if (--impl_->typingDepth == 0) impl_->endBurst();
+}
+
+bool X11Keyboard::waitForModifiersReleased(int maxMilliseconds) {
+    const std::vector<KeyCode> modifiers = impl_->modifierKeys();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(maxMilliseconds);
+    while (impl_->anyKeyDown(modifiers)) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+}  // namespace tessavo::platform
