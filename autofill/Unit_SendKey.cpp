@@ -1,6 +1,5 @@
 #include "autofill/Unit_SendKey.h"
 
-#include <string.h>
 #include <QString>
 #include <algorithm>
 #include <array>
@@ -10,6 +9,7 @@
 #include "platform/base/AnsiCodePage.h"
 #include "platform/base/Error.h"
 #include "platform/base/IntegerText.h"
+#include "platform/base/Wipe.h"
 #include "platform/desktop/Dialogs.h"
 #include "platform/keyboard/Keyboard.h"
 
@@ -79,7 +79,7 @@ class SecretBytes {
 public:
     explicit SecretBytes(std::size_t capacity) { bytes_.reserve(capacity); }
     explicit SecretBytes(std::string bytes) : bytes_(std::move(bytes)) {}
-    ~SecretBytes() { explicit_bzero(bytes_.data(), bytes_.size()); }
+    ~SecretBytes() { platform::wipe(bytes_); }
     SecretBytes(const SecretBytes&) = delete;
     SecretBytes& operator=(const SecretBytes&) = delete;
 

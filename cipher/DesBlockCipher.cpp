@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "cipher/SecureZero.h"
+#include "platform/base/Wipe.h"
 
 namespace tessavo::cipher {
 namespace {
@@ -47,7 +47,7 @@ void iterate(Halves& halves, const std::array<Byte, 48>& subkey) {
     }
     halves.left = halves.right;
     halves.right = newRight;
-    secureZero(&newRight, sizeof newRight);
+    platform::wipe(&newRight, sizeof newRight);
 }
 
 // The preoutput is R16 followed by L16; the output is the preoutput through IP^-1.
@@ -62,7 +62,7 @@ void packThroughFinalPermutation(const Halves& halves, Byte* output) {
 
 }  // namespace
 
-DesSubkeys::~DesSubkeys() { secureZero(&slots, sizeof slots); }
+DesSubkeys::~DesSubkeys() { platform::wipe(&slots, sizeof slots); }
 
 DesBlock DesKeyBlockFromText(std::string_view keyText) {
     DesBlock keyBlock{};
@@ -73,7 +73,7 @@ DesBlock DesKeyBlockFromText(std::string_view keyText) {
 
 void DesKeySchedule(const DesBlock& keyBlock, std::uint8_t encryptionOrder, DesSubkeys& subkeys) {
     std::array<Byte, 56> cd;  // C0 || D0
-    WipeOnExit wipeCd(cd);
+    platform::WipeOnExit wipeCd(cd);
     for (int m = 0; m < 56; ++m) cd[m] = blockBit(keyBlock.data(), des::kPermutedChoice1[m]);
     for (int i = 0; i < des::kIterations; ++i) {
         auto& slot = subkeys.slots[encryptionOrder != 0 ? i : des::kIterations - 1 - i];
@@ -83,7 +83,7 @@ void DesKeySchedule(const DesBlock& keyBlock, std::uint8_t encryptionOrder, DesS
 
 void DesCryptBlock(const DesSubkeys& subkeys, const std::uint8_t* input, std::uint8_t* output) {
     Halves halves = unpackThroughInitialPermutation(input);
-    WipeOnExit wipeHalves(halves);
+    platform::WipeOnExit wipeHalves(halves);
     for (const auto& subkey : subkeys.slots) iterate(halves, subkey);
     packThroughFinalPermutation(halves, output);
 }

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "cipher/DesBlockCipher.h"
-#include "cipher/SecureZero.h"
+#include "platform/base/Wipe.h"
 
 namespace tessavo::cipher {
 namespace {
@@ -53,7 +53,7 @@ void appendHex(std::string& text, const DesBlock& block) {
 // subkeys exist, and the subkeys wipe themselves when the operation ends.
 void scheduleFromKeyText(const std::string& keyText, std::uint8_t order, DesSubkeys& subkeys) {
     DesBlock keyBlock = DesKeyBlockFromText(keyText);
-    WipeOnExit wipeKeyBlock(keyBlock);
+    platform::WipeOnExit wipeKeyBlock(keyBlock);
     DesKeySchedule(keyBlock, order, subkeys);
 }
 
@@ -74,7 +74,7 @@ std::string DesEncryptToHex(const std::string& plain, const std::string& key) {
     std::string cipher;
     cipher.reserve(blocks * kDigitsPerBlock);
     DesBlock block;
-    WipeOnExit wipeBlock(block);
+    platform::WipeOnExit wipeBlock(block);
     DesBlock encrypted;
     for (std::size_t b = 0; b < blocks; ++b) {
         const std::size_t offset = b * kBlockBytes;
@@ -100,7 +100,7 @@ std::string DesDecryptFromHex(const std::string& cipher, const std::string& key)
     plain.reserve(blocks * kBlockBytes);
     DesBlock block;
     DesBlock decrypted;
-    WipeOnExit wipeDecrypted(decrypted);
+    platform::WipeOnExit wipeDecrypted(decrypted);
     for (std::size_t b = 0; b < blocks; ++b) {
         block.fill(0);
         for (std::size_t i = 0; i < kBlockBytes && b * kBlockBytes + i < byteCount; ++i)

@@ -1,8 +1,8 @@
 #include "store/RecordFields.h"
 
-#include "cipher/SecureZero.h"
 #include "cipher/Unit_Orvel_DESCrypt.h"
 #include "platform/base/AnsiCodePage.h"
+#include "platform/base/Wipe.h"
 #include "store/Query.h"
 
 namespace tessavo::store {
@@ -18,14 +18,14 @@ enum Position { k编号, k分类, k网址, k标题, k帐号, k密码, k备注 };
 QString encryptAccountText(const QString& plain, const std::string& key) {
     std::string bytes = platform::toAnsi(plain);
     const QString cipher = QString::fromLatin1(cipher::DesEncryptToHex(bytes, key));
-    cipher::secureZero(bytes.data(), bytes.size());
+    platform::wipe(bytes);
     return cipher;
 }
 
 QString decryptAccountText(const QString& cipher, const std::string& key) {
     std::string bytes = cipher::DesDecryptFromHex(cipher.toStdString(), key);
     const QString plain = platform::fromAnsi(bytes);
-    cipher::secureZero(bytes.data(), bytes.size());
+    platform::wipe(bytes);
     return plain;
 }
 

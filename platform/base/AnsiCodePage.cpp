@@ -1,13 +1,13 @@
 #include "platform/base/AnsiCodePage.h"
 
 #include <iconv.h>
-#include <string.h>  // explicit_bzero
 
 #include <algorithm>
 #include <cerrno>
 #include <string_view>
 
 #include "platform/base/Error.h"
+#include "platform/base/Wipe.h"
 
 namespace tessavo::platform {
 namespace {
@@ -60,7 +60,7 @@ public:
                 inLeft -= step;
             }
         }
-        explicit_bzero(buffer, sizeof buffer);
+        wipe(buffer, sizeof buffer);
     }
 
 private:
@@ -80,7 +80,7 @@ void appendGb18030(QStringView text, std::string& output) {
     thread_local Converter converter("GB18030", "UTF-8");
     QByteArray utf8 = text.toUtf8();
     converter.convert(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), unencodable, output);
-    explicit_bzero(utf8.data(), static_cast<size_t>(utf8.size()));
+    wipe(utf8);
 }
 
 }  // namespace
@@ -107,7 +107,7 @@ QString fromAnsi(const std::string& bytes) {
     utf8.reserve(bytes.size() * 3);
     converter.convert(bytes, undecodable, utf8);
     QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-    explicit_bzero(utf8.data(), utf8.size());
+    wipe(utf8);
     return text;
 }
 
