@@ -48,8 +48,7 @@ ProgramProcess& ProgramOnXvfb::startWith(const StartOptions& options) {
 
 ProgramProcess& ProgramOnXvfb::startFrom(const QString& program, const QString& workingDirectory,
                                          const StartOptions& options) {
-    programs_.push_back(
-        std::make_unique<ProgramProcess>(*home_, xvfb_->display(), program, workingDirectory, options));
+    programs_.push_back(std::make_unique<ProgramProcess>(*home_, xvfb_->display(), program, workingDirectory, options));
     if (!programs_.back()->started()) fail("cannot start " + program.toStdString());
     return *programs_.back();
 }
