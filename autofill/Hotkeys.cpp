@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QStringList>
+#include <algorithm>
 #include <utility>
 
 #include "autofill/Unit_SendKey.h"
@@ -19,28 +20,25 @@ namespace {
 
 namespace vk = platform::vk;
 
-int accountId = 0;
-int passwordId = 0;
+constexpr std::size_t kHotkeyCount = kAutoFillHotkeys.size();
+
+// Per hotkey, in table order: its identifier (0 until the first successful login and again
+// after the release), and whether a refused grab of it was told of already.
+std::array<int, kHotkeyCount> hotkeyIds{};
+std::array<bool, kHotkeyCount> refusalTold{};
 
 // How long a user may still hold the hotkey's Ctrl before the keys go out all the same.
 constexpr int kModifierReleaseWait = 2000;
 
 QString chooseRecordFirst() { return QStringLiteral("请先选择一组帐号,才能自动输入账户密码.!"); }
 
-// A hotkey another program holds is told of once, at the first login that cannot take it.
-struct RefusedHotkey {
-    const char* name;
-    bool told = false;
-};
-RefusedHotkey refusedAccountKey{"Ctrl + ←（自动输入帐号）"};
-RefusedHotkey refusedPasswordKey{"Ctrl + →（自动输入密码）"};
-
-void tellOfRefusedHotkeys(bool accountRefused, bool passwordRefused) {
+// A hotkey another program holds is told of once, at the first login that cannot take it; a key
+// taken again is told of again when it is lost again.
+void tellOfRefusedHotkeys(const std::array<bool, kHotkeyCount>& refused) {
     QStringList names;
-    for (auto [hotkey, refused] :
-         {std::pair{&refusedAccountKey, accountRefused}, {&refusedPasswordKey, passwordRefused}}) {
-        if (refused && !hotkey->told) names << QString::fromUtf8(hotkey->name);
-        hotkey->told = refused;  // a key taken again is told of again when it is lost again
+    for (std::size_t i = 0; i < kHotkeyCount; ++i) {
+        if (refused[i] && !refusalTold[i]) names << QString::fromUtf8(kAutoFillHotkeys[i].shownName);
+        refusalTold[i] = refused[i];
     }
     if (names.isEmpty()) return;
     platform::inform(QStringLiteral("热键 %1 已被其他程序占用，无法注册，按下时不会自动输入。"
@@ -90,18 +88,19 @@ void fill(QAbstractButton* copyButton, const QLineEdit* field, const AutoFillTar
 
 }  // namespace
 
-int HotkeyAccountId() { return accountId; }
-int HotkeyPasswordId() { return passwordId; }
+int HotkeyAccountId() { return hotkeyIds[0]; }
+int HotkeyPasswordId() { return hotkeyIds[1]; }
 
 void RegisterAutoFillHotkeys(const AutoFillTargets& targets) {
-    accountId = platform::GlobalAddAtom(QStringLiteral("8"));
-    passwordId = platform::GlobalAddAtom(QStringLiteral("9"));
+    for (std::size_t i = 0; i < kHotkeyCount; ++i)
+        hotkeyIds[i] = platform::GlobalAddAtom(QString::fromLatin1(kAutoFillHotkeys[i].atomName));
     // A press arrives from the event loop like any other event: its errors get the error box.
     const auto receiver = [targets](int id) { platform::runGuarded([&] { HotkeyMessage(id, targets); }); };
     platform::GlobalHotkeys& hotkeys = platform::globalHotkeys();
-    const bool accountTaken = hotkeys.registerHotKey(accountId, platform::ModControl, vk::Left, receiver);
-    const bool passwordTaken = hotkeys.registerHotKey(passwordId, platform::ModControl, vk::Right, receiver);
-    if (hotkeys.available()) tellOfRefusedHotkeys(!accountTaken, !passwordTaken);
+    std::array<bool, kHotkeyCount> refused{};
+    for (std::size_t i = 0; i < kHotkeyCount; ++i)
+        refused[i] = !hotkeys.registerHotKey(hotkeyIds[i], platform::ModControl, kAutoFillHotkeys[i].key, receiver);
+    if (hotkeys.available()) tellOfRefusedHotkeys(refused);
 }
 
 void HotkeyMessage(int id, const AutoFillTargets& targets) {
@@ -110,21 +109,20 @@ void HotkeyMessage(int id, const AutoFillTargets& targets) {
         platform::inform(chooseRecordFirst());
         return;
     }
-    if (id == accountId) fill(targets.copyAccount, targets.account, targets);
-    if (id == passwordId) fill(targets.copyPassword, targets.password, targets);
+    for (std::size_t i = 0; i < kHotkeyCount; ++i) {
+        const AutoFillHotkey& hotkey = kAutoFillHotkeys[i];
+        if (id == hotkeyIds[i]) fill(targets.*hotkey.copyButton, targets.*hotkey.field, targets);
+    }
 }
 
 void ReleaseAutoFillHotkeys() {
-    if (accountId == 0 && passwordId == 0) return;  // no login ever succeeded
+    // Nothing to drop when no login ever succeeded or the hotkeys were released already.
+    if (std::all_of(hotkeyIds.begin(), hotkeyIds.end(), [](int id) { return id == 0; })) return;
     platform::GlobalHotkeys& hotkeys = platform::globalHotkeys();
-    hotkeys.unregisterHotKey(accountId);
-    hotkeys.unregisterHotKey(passwordId);
-    platform::GlobalDeleteAtom(static_cast<std::uint16_t>(accountId));
-    platform::GlobalDeleteAtom(static_cast<std::uint16_t>(passwordId));
-    // Released once: a second call has nothing left to drop.
-    accountId = 0;
-    passwordId = 0;
-    refusedAccountKey.told = refusedPasswordKey.told = false;
+    for (const int id : hotkeyIds) hotkeys.unregisterHotKey(id);
+    for (const int id : hotkeyIds) platform::GlobalDeleteAtom(static_cast<std::uint16_t>(id));
+    hotkeyIds.fill(0);
+    refusalTold.fill(false);
 }
 
 }  // namespace tessavo::autofill

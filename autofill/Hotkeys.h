@@ -1,5 +1,10 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
+
+#include "platform/keyboard/Keyboard.h"
+
 class QAbstractButton;
 class QLineEdit;
 class QRadioButton;
@@ -14,6 +19,23 @@ struct AutoFillTargets {
     QAbstractButton* copyPassword = nullptr;  // ButtonCopyEdit_MiMa
     QRadioButton* pasteMode = nullptr;        // RadioButton_IntoPass1
     QRadioButton* keystrokeMode = nullptr;    // RadioButton_IntoPass2
+};
+
+// The auto-fill hotkeys, one row each: the atom whose value identifies the hotkey, the key
+// pressed with Ctrl, the name a refused grab is told by, the editor field it fills and the copy
+// button paste mode clicks. A further hotkey is one more row.
+struct AutoFillHotkey {
+    const char* atomName;
+    std::uint8_t key;  // virtual key, pressed with Ctrl
+    const char* shownName;
+    QLineEdit* AutoFillTargets::*field;
+    QAbstractButton* AutoFillTargets::*copyButton;
+};
+inline constexpr std::array kAutoFillHotkeys = {
+    AutoFillHotkey{"8", platform::vk::Left, "Ctrl + ←（自动输入帐号）", &AutoFillTargets::account,
+                   &AutoFillTargets::copyAccount},
+    AutoFillHotkey{"9", platform::vk::Right, "Ctrl + →（自动输入密码）", &AutoFillTargets::password,
+                   &AutoFillTargets::copyPassword},
 };
 
 // Identifiers of the two hotkeys, the values of the atoms "8" and "9": 0 until the first

@@ -9,6 +9,7 @@
 
 #include "platform/base/Error.h"
 #include "platform/keyboard/Keyboard.h"
+#include "platform/keyboard/UsKeyboardLayout.h"
 
 // Xlib defines macros (Bool, Status, None) that clash with Qt: it comes after the Qt headers.
 #include <X11/XKBlib.h>
@@ -22,42 +23,12 @@ namespace {
 // The modifiers that tell hotkeys apart; the locks are left out, they never switch one off.
 constexpr unsigned kHotkeyModifiers = ShiftMask | ControlMask | Mod1Mask | Mod4Mask;
 
+// A key that types no character by its own symbol; a letter, digit or punctuation key by the
+// character it types unshifted on a US keyboard, whose keysym has the same value.
 KeySym keysymOf(std::uint8_t code) {
-    if (code >= '0' && code <= '9') return XK_0 + (code - '0');
-    if (code >= 'A' && code <= 'Z') return XK_a + (code - 'A');
-    if (code >= 0x70 && code <= 0x87) return XK_F1 + (code - 0x70);
-    switch (code) {
-        case vk::Tab:
-            return XK_Tab;
-        case vk::Return:
-            return XK_Return;
-        case 0x1B:
-            return XK_Escape;
-        case 0x20:
-            return XK_space;
-        case 0x21:
-            return XK_Prior;
-        case 0x22:
-            return XK_Next;
-        case 0x23:
-            return XK_End;
-        case 0x24:
-            return XK_Home;
-        case vk::Left:
-            return XK_Left;
-        case 0x26:
-            return XK_Up;
-        case vk::Right:
-            return XK_Right;
-        case 0x28:
-            return XK_Down;
-        case 0x2D:
-            return XK_Insert;
-        case vk::Delete:
-            return XK_Delete;
-        default:
-            return NoSymbol;
-    }
+    if (const KeySymbol named = us::keySymbols(code)[0]) return named;
+    const char16_t plain = us::character(code, false);
+    return plain >= 0x20 && plain < 0x7F ? KeySym{plain} : NoSymbol;
 }
 
 unsigned modifierMask(unsigned modifiers) {

@@ -29,71 +29,6 @@ struct FreeModifierMap {
     void operator()(XModifierKeymap* map) const { XFreeModifiermap(map); }
 };
 
-// The symbols of the keys that type no character, by virtual key; the first one found wins.
-std::vector<KeySym> functionKeysyms(std::uint8_t code) {
-    if (code >= 0x70 && code <= 0x87) return {static_cast<KeySym>(XK_F1 + (code - 0x70))};
-    switch (code) {
-        case 0x03:
-            return {XK_Break};
-        case 0x08:
-            return {XK_BackSpace};
-        case 0x09:
-            return {XK_Tab};
-        case 0x0C:
-            return {XK_Clear};
-        case 0x0D:
-            return {XK_Return};
-        case 0x10:
-            return {XK_Shift_L, XK_Shift_R};
-        case 0x11:
-            return {XK_Control_L, XK_Control_R};
-        case 0x12:
-            return {XK_Alt_L, XK_Alt_R, XK_Meta_L};
-        case 0x13:
-            return {XK_Pause};
-        case 0x14:
-            return {XK_Caps_Lock};
-        case 0x1B:
-            return {XK_Escape};
-        case 0x20:
-            return {XK_space};
-        case 0x21:
-            return {XK_Prior};
-        case 0x22:
-            return {XK_Next};
-        case 0x23:
-            return {XK_End};
-        case 0x24:
-            return {XK_Home};
-        case 0x25:
-            return {XK_Left};
-        case 0x26:
-            return {XK_Up};
-        case 0x27:
-            return {XK_Right};
-        case 0x28:
-            return {XK_Down};
-        case 0x2C:  // Print Screen; the old Print key (0x2A) has no key here
-            return {XK_Print};
-        case 0x2D:
-            return {XK_Insert};
-        case 0x2E:
-            return {XK_Delete};
-        case 0x2F:
-            return {XK_Help};
-        case 0x5B:
-            return {XK_Super_L};
-        case 0x5C:
-            return {XK_Super_R};
-        case 0x90:
-            return {XK_Num_Lock};
-        case 0x91:
-            return {XK_Scroll_Lock};
-        default:
-            return {};
-    }
-}
-
 // Virtual-key codes Windows leaves unassigned: handed out for characters that have no US key
 // code on the current layout.
 constexpr std::uint8_t kSpareCodes[] = {
@@ -192,7 +127,8 @@ struct X11Keyboard::Impl {
     Binding resolve(std::uint8_t code) {
         if (bound[code].key) return bound[code];
         const X11Keymap& map = currentKeymap();
-        for (const KeySym keysym : functionKeysyms(code)) {
+        for (const KeySymbol keysym : us::keySymbols(code)) {
+            if (keysym == 0) break;
             if (const KeyCode key = map.findKeysym(keysym)) return {key, false};
         }
         // Letters, digits and punctuation: the key that gives the US key's two characters in
