@@ -47,8 +47,6 @@ QString startupErrorMessage() {
            QStringLiteral(" ");
 }
 
-QString missingDatabaseMessage() { return QStringLiteral("没有发现数据库\"_.udb\"文件."); }
-
 }  // namespace
 
 TForm1::TForm1(const QString& appDir, QWidget* parent) : QWidget(parent), appDir_(appDir) {
@@ -67,9 +65,9 @@ TForm1::~TForm1() { FormDestroy(); }
 
 void TForm1::setLoginWindow(access::TForm2* loginWindow) { loginWindow_ = loginWindow; }
 
-QString TForm1::panelText(int index) const { return panels_[index]->text(); }
+QString TForm1::panelText(StatusPanel panel) const { return panels_[panel]->text(); }
 
-void TForm1::setPanelText(int index, const QString& text) { panels_[index]->setText(text); }
+void TForm1::setPanelText(StatusPanel panel, const QString& text) { panels_[panel]->setText(text); }
 
 void TForm1::buildDataLayer() {
     ADOConnection1 = std::make_unique<store::Connection>();
@@ -208,9 +206,9 @@ void TForm1::FormCreate() {
             // The window stays hidden until a login shows it.
             LoadTypingMode();
             // Only a file (a link is followed) is a database; a directory of that name is none.
-            if (!QFileInfo(appDir_ + QStringLiteral("_.udb")).isFile()) {
+            if (!QFileInfo(store::databasePath(appDir_)).isFile()) {
                 databaseFound = false;
-                platform::inform(missingDatabaseMessage());
+                platform::inform(store::missingDatabaseMessage());
                 Timer_CloseMe->start();
                 return;
             }

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/CategoryList.h"
+#include "app/Wiring.h"
 
 class QAction;
 class QCheckBox;
@@ -57,8 +58,8 @@ public:
     void requestClose();
     bool closed() const { return closed_; }
 
-    QString panelText(int index) const;
-    void setPanelText(int index, const QString& text);
+    QString panelText(StatusPanel panel) const;
+    void setPanelText(StatusPanel panel, const QString& text);
 
     // ---- layout -------------------------------------------------------------------------
     QLabel* Image2 = nullptr;

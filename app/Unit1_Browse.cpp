@@ -34,14 +34,16 @@ void chooseCategory(QComboBox* pickList, const QString& category) {
 }
 
 // Panel 1 holds the number of the browse result's current row; the record change reads it back.
-void showCurrentRowNumber(TForm1& form) { form.setPanelText(1, QString::number(form.ADOQuery1->recNo())); }
+void showCurrentRowNumber(TForm1& form) {
+    form.setPanelText(kCurrentRowPanel, QString::number(form.ADOQuery1->recNo()));
+}
 
 }  // namespace
 
 void TForm1::Button_RefreshClick() {
     store::openBrowse(*ADOQuery1, store::sql::browseByUse());
     setUpColumns(DBGrid1);
-    setPanelText(0, store::allRecordsCountText(ADOQuery1->recordCount()));
+    setPanelText(kRecordCountPanel, store::allRecordsCountText(ADOQuery1->recordCount()));
     platform::trigger(Button_ClearAllEdit);
 }
 
@@ -49,7 +51,7 @@ void TForm1::ListBox_ClassClick() {
     if (ListBox_Class->currentItem() != nullptr) {
         const QString category = ListBox_Class->currentItem()->text();
         store::openBrowse(*ADOQuery1, store::sql::browseCategory(category));
-        setPanelText(0, store::categoryCountText(category, ADOQuery1->recordCount()));
+        setPanelText(kRecordCountPanel, store::categoryCountText(category, ADOQuery1->recordCount()));
         chooseCategory(Edit_FenLei, category);
         if (ADOQuery1->eof()) {
             platform::inform(QStringLiteral("对不起该分类下还没有信息"));
@@ -67,7 +69,7 @@ void TForm1::Button_SearchClick() {
     }
     const QString keyword = searchkeyword->text();
     store::openBrowse(*ADOQuery1, store::sql::searchRecords(ComboBoxSeachClass->currentText(), keyword));
-    setPanelText(0, store::searchCountText(keyword, ADOQuery1->recordCount()));
+    setPanelText(kRecordCountPanel, store::searchCountText(keyword, ADOQuery1->recordCount()));
     if (ADOQuery1->eof()) {
         platform::inform(QStringLiteral("对不起没有找到相关信息！"));
         store::openBrowse(*ADOQuery1, store::sql::browseAllColumns());

@@ -80,7 +80,7 @@ void TForm1::N3Click() {
     if (!platform::confirmWarning(QStringLiteral("您真的要删除该分类吗?"))) return;
     const QString name = Edit_FenLei->currentText();
     // The delete goes on whether the copy was made or not.
-    maintenance::BackupCopy(appDir(), maintenance::categoryDeletionBackupPrefix(name), panelText(2));
+    maintenance::BackupCopy(appDir(), maintenance::categoryDeletionBackupPrefix(name), panelText(kClockPanel));
     store::executeChange(*ADOQuery1, {store::sql::deleteCategory(name)});
     platform::trigger(Button_ClearAllEdit);
     platform::trigger(Button_GeiClass);

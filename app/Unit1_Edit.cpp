@@ -40,8 +40,9 @@ bool fieldsComplete(const store::RecordFields& fields, store::EditorCommand comm
 // The row number that status panel 1 showed before a change.
 int rowNumberInPanel(const TForm1& form) {
     bool isNumber = false;
-    const int number = form.panelText(1).toInt(&isNumber);
-    if (!isNumber) throw Error(QStringLiteral("'%1' is not a valid integer value").arg(form.panelText(1)));
+    const int number = form.panelText(kCurrentRowPanel).toInt(&isNumber);
+    if (!isNumber)
+        throw Error(QStringLiteral("'%1' is not a valid integer value").arg(form.panelText(kCurrentRowPanel)));
     return number;
 }
 

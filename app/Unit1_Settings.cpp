@@ -21,8 +21,6 @@
 namespace tessavo::app {
 namespace {
 
-constexpr int kClockPanel = 2;
-
 // The mask of "防偷窥": every character shows as "*", whatever the style would draw.
 void maskEntry(QLineEdit* entry) {
     entry->setStyleSheet(QStringLiteral("lineedit-password-character: %1;").arg(int{u'*'}));
@@ -79,9 +77,9 @@ void TForm1::Button6Click() {
 // ---- maintenance -------------------------------------------------------------------------
 
 void TForm1::Button11Click() {
-    const QString path = appDir_ + QString::fromUtf16(store::kDatabaseFileName);
+    const QString path = store::databasePath(appDir_);
     if (!QFileInfo::exists(path)) {
-        platform::inform(QStringLiteral("没有发现数据库\"_.udb\"文件."));
+        platform::inform(store::missingDatabaseMessage());
         return;
     }
     // The grid's result closes with the connection; the next statement opens it again.

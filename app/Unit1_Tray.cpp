@@ -62,7 +62,7 @@ void TForm1::AboutmeClick() { platform::shell().openUrl(updatePageAddress(EditVe
 
 void TForm1::Timer1Timer() {
     HideApplicationWindow(false);
-    setPanelText(2, clockText(QDateTime::currentDateTime()));
+    setPanelText(kClockPanel, clockText(QDateTime::currentDateTime()));
 }
 
 // There is no separate application window on X11: both windows of the program carry the

@@ -66,7 +66,7 @@ private:
 // own insert statement over the encrypted fields, all in one transaction so that 100 000 rows
 // take seconds; then a spread of use counts.
 void fillRecords(const QString& path, const Dataset& dataset) {
-    setAccountKey("40618253");
+    cipher::setAccountKey("40618253");
     store::SqlCipherFile file(path, QString::fromUtf16(store::kDatabasePassword));
     file.execute(QStringLiteral("BEGIN;"));
     RecordMaker maker(dataset);

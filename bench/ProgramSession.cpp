@@ -25,7 +25,7 @@ ProgramSession::ProgramSession(const Dataset& dataset) : copy_(dataset) {
     auto dialogs = std::make_unique<QuietDialogs>();
     dialogs_ = dialogs.get();
     previousDialogs_ = platform::installDialogs(std::move(dialogs));
-    program_ = std::make_unique<Program>(copy_.appDir());
+    program_ = std::make_unique<app::Program>(copy_.appDir());
     // The gate runs now, in place of the one-second timer.
     main().Timer_CheckLogin->stop();
     platform::trigger(main().Button_CheckLogin);

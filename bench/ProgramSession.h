@@ -54,7 +54,7 @@ private:
     WorkingCopy copy_;
     QuietDialogs* dialogs_;
     std::unique_ptr<platform::Dialogs> previousDialogs_;
-    std::unique_ptr<Program> program_;
+    std::unique_ptr<app::Program> program_;
 };
 
 }  // namespace tessavo::bench

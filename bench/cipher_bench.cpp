@@ -21,24 +21,26 @@ void countBlocks(benchmark::State& state) { state.counters["blocks"] = static_ca
 
 void encrypt_hex_per_8_bytes(benchmark::State& state) {
     const std::string text = plainText(state.range(0));
-    for (auto _ : state) benchmark::DoNotOptimize(tessavo::DesEncryptToHex(text, kKey));
+    for (auto _ : state) benchmark::DoNotOptimize(tessavo::cipher::DesEncryptToHex(text, kKey));
     countBlocks(state);
 }
 
 void decrypt_hex_per_8_bytes(benchmark::State& state) {
-    const std::string cipher = tessavo::DesEncryptToHex(plainText(state.range(0)), kKey);
-    for (auto _ : state) benchmark::DoNotOptimize(tessavo::DesDecryptFromHex(cipher, kKey));
+    const std::string cipher = tessavo::cipher::DesEncryptToHex(plainText(state.range(0)), kKey);
+    for (auto _ : state) benchmark::DoNotOptimize(tessavo::cipher::DesDecryptFromHex(cipher, kKey));
     countBlocks(state);
 }
 
 void des_blocks_per_8_bytes(benchmark::State& state) {
     const std::string text = plainText(state.range(0));
-    tessavo::DesBlock block{};
+    tessavo::cipher::DesBlock block{};
     for (auto _ : state) {
-        tessavo::DesSubkeys subkeys;
-        tessavo::DesKeySchedule(tessavo::DesKeyBlockFromText(kKey), tessavo::kDesEncryptionOrder, subkeys);
+        tessavo::cipher::DesSubkeys subkeys;
+        tessavo::cipher::DesKeySchedule(tessavo::cipher::DesKeyBlockFromText(kKey),
+                                        tessavo::cipher::kDesEncryptionOrder, subkeys);
         for (std::size_t at = 0; at < text.size(); at += 8) {
-            tessavo::DesCryptBlock(subkeys, reinterpret_cast<const std::uint8_t*>(text.data() + at), block.data());
+            tessavo::cipher::DesCryptBlock(subkeys, reinterpret_cast<const std::uint8_t*>(text.data() + at),
+                                           block.data());
             benchmark::DoNotOptimize(block);
         }
     }

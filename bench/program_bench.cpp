@@ -229,7 +229,7 @@ void raw_use_count_update(benchmark::State& state) {
 // A change statement of the editor made from a new record each time (untimed), then run.
 void rawEditorChange(benchmark::State& state, const std::function<QString(const AccountRecord&)>& statementOf) {
     withRawDatabase(state, [&](RawDatabase& database, const WorkingCopy&) {
-        setAccountKey("40618253");
+        cipher::setAccountKey("40618253");
         int serial = 0;
         QString statement;
         measure(

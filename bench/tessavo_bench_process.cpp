@@ -70,10 +70,10 @@ int runProgram(int argc, char** argv, const QString& appDir, bool logIn) {
     const platform::SingleInstance instance(applicationTitle());
     if (!instance.acquired()) return 3;
     QApplication app(argc, argv);
-    prepareApplication(app);
+    app::prepareApplication(app);
     platform::installDialogs(std::make_unique<BoxesEndTheHelper>());
 
-    Program program(appDir);
+    app::Program program(appDir);
     program.main().Timer_CheckLogin->stop();
     platform::trigger(program.main().Button_CheckLogin);
     if (!program.login().isVisible()) return 4;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <stdexcept>
 
 #include "cipher/DesBlockCipher.h"
 #include "platform/base/Wipe.h"
@@ -119,7 +120,11 @@ const std::string& LoginKey() {
     return key;
 }
 
-const std::string& AccountKey() { return accountKeyText(); }
+const std::string& AccountKey() {
+    // Read before the main window set it, the key would be empty and every secret garbage.
+    if (accountKeyText().empty()) throw std::logic_error("the account key is read before it was set");
+    return accountKeyText();
+}
 
 void setAccountKey(const std::string& key) { accountKeyText() = key; }
 

@@ -18,7 +18,8 @@ const std::string& LoginKey();
 // The text of the key of every record's password and notes: the main window's creation sets
 // AccountKey() to it, and programs without that window pass it by this name.
 inline constexpr char kAccountKeyText[] = "40618253";
-// The key of every record's password and notes; the main window's creation sets it.
+// The key of every record's password and notes; the main window's creation sets it. Reading
+// it before throws std::logic_error, so an early caller fails instead of decrypting garbage.
 const std::string& AccountKey();
 void setAccountKey(const std::string& key);
 

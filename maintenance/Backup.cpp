@@ -36,7 +36,7 @@ QString backupFilePath(const QString& appDir, const QString& prefix, const QStri
 }
 
 bool BackupCopy(const QString& appDir, const QString& prefix, const QString& clockText) {
-    return platform::copyWholeFile(appDir + databaseFileName(), backupFilePath(appDir, prefix, clockText));
+    return platform::copyWholeFile(store::databasePath(appDir), backupFilePath(appDir, prefix, clockText));
 }
 
 }  // namespace tessavo::maintenance

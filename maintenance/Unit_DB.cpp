@@ -16,12 +16,6 @@ namespace {
 // The schema name under which the compactor attaches its destination.
 QString destinationSchema() { return QStringLiteral("compacted"); }
 
-// A connection-string value as it must stand to read back whole.
-QString connectionValue(const QString& value) {
-    if (!value.contains(u';') && !value.startsWith(u'"') && !value.startsWith(u'\'')) return value;
-    return u'"' + QString(value).replace(u'"', QStringLiteral("\"\"")) + u'"';
-}
-
 // A name that nothing holds, chosen as the system chooses one from a prefix: the empty file is
 // created under a unique name and deleted again, because the compactor must create its
 // destination itself. Empty when either step fails.
@@ -63,8 +57,8 @@ QString GetTempDirectory() {
 }
 
 QString compactorConnectionString(const QString& path, const QString& password) {
-    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + connectionValue(path) +
-           QStringLiteral(";Jet OLEDB:Database Password=") + connectionValue(password) + u';';
+    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + store::connectionStringValue(path) +
+           QStringLiteral(";Jet OLEDB:Database Password=") + store::connectionStringValue(password) + u';';
 }
 
 void CompactDatabase(const QString& source, const QString& destination) {

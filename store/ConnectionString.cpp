@@ -33,18 +33,24 @@ QString readValue(QStringView text, qsizetype& position) {
     return value.trimmed().toString();
 }
 
-QString quotedWhenNeeded(const QString& value) {
+}  // namespace
+
+QString databasePath(const QString& applicationDirectory) {
+    return applicationDirectory + QString::fromUtf16(kDatabaseFileName);
+}
+
+QString missingDatabaseMessage() { return QStringLiteral("没有发现数据库\"_.udb\"文件."); }
+
+QString connectionStringValue(const QString& value) {
     if (!value.contains(u';') && !value.startsWith(u'"') && !value.startsWith(u'\'')) return value;
     QString doubled = value;
     doubled.replace(u'"', QStringLiteral("\"\""));
     return u'"' + doubled + u'"';
 }
 
-}  // namespace
-
 QString connectionStringFor(const QString& applicationDirectory) {
     return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") +
-           quotedWhenNeeded(applicationDirectory + QString::fromUtf16(kDatabaseFileName)) +
+           connectionStringValue(databasePath(applicationDirectory)) +
            QStringLiteral(";Persist Security Info=False;Jet OLEDB:Database Password=") +
            QString::fromUtf16(kDatabasePassword);
 }

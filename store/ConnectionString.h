@@ -8,6 +8,15 @@ namespace tessavo::store {
 inline constexpr char16_t kDatabaseFileName[] = u"_.udb";
 inline constexpr char16_t kDatabasePassword[] = u"Pw4r-Lq9t-Zx";
 
+// The account database of an application directory (which ends with a path separator).
+QString databasePath(const QString& applicationDirectory);
+// The message of a start or a compaction that finds no database file.
+QString missingDatabaseMessage();
+
+// A connection-string value as it must stand to read back whole: a value holding a ";" or
+// starting with a quote is written in double quotes, each double quote inside doubled.
+QString connectionStringValue(const QString& value);
+
 // The connection string of the account database in `applicationDirectory` (which ends with a
 // path separator): "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + directory + "_.udb;Persist
 // Security Info=False;Jet OLEDB:Database Password=Pw4r-Lq9t-Zx". A directory holding a ";" is

@@ -67,7 +67,7 @@ AccountDatabase::AccountDatabase(const QString& directory, const std::string& ac
     }
 }
 
-QString AccountDatabase::databasePath() const { return directory_ + QString::fromUtf16(store::kDatabaseFileName); }
+QString AccountDatabase::databasePath() const { return store::databasePath(directory_); }
 
 std::vector<store::AccountRecord> AccountDatabase::storedRows() {
     store::Query query(connection_);

@@ -32,15 +32,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text = rest.substr(std::min(keyLength, rest.size()));
 
     // Any text decrypts without a crash, to bytes without a zero, no longer than its blocks.
-    const std::string decrypted = tessavo::DesDecryptFromHex(text, key);
+    const std::string decrypted = tessavo::cipher::DesDecryptFromHex(text, key);
     require(decrypted.find('\0') == std::string::npos);
     require(decrypted.size() <= roundedToBlocks((text.size() + 1) / 2));
 
     // Encryption writes 16 upper-case digits per started block (at least one), and decryption
     // gives back the text up to its first zero byte.
-    const std::string cipher = tessavo::DesEncryptToHex(text, key);
+    const std::string cipher = tessavo::cipher::DesEncryptToHex(text, key);
     require(cipher.size() == 2 * roundedToBlocks(text.empty() ? 1 : text.size()));
     require(isUpperHex(cipher));
-    require(tessavo::DesDecryptFromHex(cipher, key) == text.substr(0, text.find('\0')));
+    require(tessavo::cipher::DesDecryptFromHex(cipher, key) == text.substr(0, text.find('\0')));
     return 0;
 }

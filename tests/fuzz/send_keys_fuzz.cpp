@@ -119,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     keyboard.startCall();
     bool typedToEnd = false;
     try {
-        typedToEnd = tessavo::SendKeyString(text, wait);
+        typedToEnd = tessavo::autofill::SendKeyString(text, wait);
     } catch (const tessavo::Error& error) {
         require(std::string_view(error.what()).ends_with("' is not a valid integer value"));
     }

@@ -92,7 +92,7 @@ TEST_F(Categories, TheLoadAloneEmptiesTheEditorsCategoryAndLeavesTheGridEmpty) {
     EXPECT_EQ(main().ListBox_Class->currentRow(), -1);
     EXPECT_FALSE(main().ADOQuery1->isOpen());
     EXPECT_EQ(gridRows(), 0);
-    EXPECT_EQ(main().panelText(0), QStringLiteral("共6条信息"));
+    EXPECT_EQ(main().panelText(app::kRecordCountPanel), QStringLiteral("共6条信息"));
 }
 
 TEST_F(Categories, ACategoryWithoutRowsIsGoneAfterTheNextLoad) {
@@ -162,7 +162,7 @@ TEST_F(Categories, AnAddedCategoryComesAfterTheUsedOnesAndTheGridShowsItsPlaceho
     EXPECT_EQ(listedCategories(), kCategoriesByUse + QStringList{QStringLiteral("Bob's Sites")});
     EXPECT_EQ(pickListCategories(), listedCategories());
     EXPECT_EQ(gridRows(), 7);
-    EXPECT_EQ(main().panelText(0), QStringLiteral("共7条信息"));
+    EXPECT_EQ(main().panelText(app::kRecordCountPanel), QStringLiteral("共7条信息"));
     EXPECT_TRUE(gridColumn(kCategory).contains(QStringLiteral("Bob's Sites")));
 }
 
@@ -273,7 +273,7 @@ protected:
 
     void SetUp() override {
         Categories::SetUp();
-        main().setPanelText(2, kClock);
+        main().setPanelText(app::kClockPanel, kClock);
     }
 
     QString backupOf(const QString& category) {
@@ -312,7 +312,7 @@ TEST_F(CategoryDelete, RemovesAllItsRowsAfterABackupNamedWithTheCategoryInBracke
     EXPECT_EQ(pickListCategories(), listedCategories());
     EXPECT_TRUE(main().Edit_FenLei->currentText().isEmpty());
     EXPECT_EQ(gridRows(), 0);  // no refresh after the load
-    EXPECT_EQ(main().panelText(0), QStringLiteral("共4条信息"));
+    EXPECT_EQ(main().panelText(app::kRecordCountPanel), QStringLiteral("共4条信息"));
 }
 
 TEST_F(CategoryDelete, ASlashInTheCategoryBecomesAnUnderscoreInTheBackupName) {
@@ -334,7 +334,7 @@ TEST_F(CategoryDelete, WithoutAnEditorCategoryOnlyRowsWithoutCategoryGoAfterABac
 }
 
 TEST_F(CategoryDelete, TheDeleteGoesOnWhenTheBackupCannotBeMade) {
-    main().setPanelText(2, QString());
+    main().setPanelText(app::kClockPanel, QString());
     const QString blocker = appDir() + QStringLiteral("删除[游戏账号]分类前备份_bak__.udb");
     ASSERT_TRUE(QDir().mkpath(blocker + QStringLiteral("/inside")));  // a directory takes the name
     clickCategory(QStringLiteral("游戏账号"));

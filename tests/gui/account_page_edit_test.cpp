@@ -153,7 +153,7 @@ TEST_F(Editing, AddStoresTheRecordEncryptedThenResetsAndRefreshes) {
 
     EXPECT_TRUE(editorEmpty());
     EXPECT_EQ(main().Edit_FenLei->currentText(), QStringLiteral("游戏账号"));  // the reset keeps the category
-    EXPECT_EQ(main().panelText(0), QStringLiteral("共4条信息"));
+    EXPECT_EQ(main().panelText(app::kRecordCountPanel), QStringLiteral("共4条信息"));
     EXPECT_EQ(gridColumn(kTitle).last(), QStringLiteral("Tom's Game"));
 }
 
@@ -211,7 +211,7 @@ TEST_F(Editing, ModifyChangesTheChosenRowAndReturnsToItsPosition) {
     EXPECT_EQ(test::storedRow(connection(), numbers[1]).标题, QStringLiteral("Steam"));
 
     EXPECT_TRUE(editorEmpty());
-    EXPECT_EQ(main().panelText(0), QStringLiteral("共3条信息"));
+    EXPECT_EQ(main().panelText(app::kRecordCountPanel), QStringLiteral("共3条信息"));
     EXPECT_EQ(main().ADOQuery1->recNo(), 3);
     EXPECT_EQ(gridCurrentRow(), 2);
     EXPECT_EQ(gridText(2, kTitle), QStringLiteral("Outlook'365"));
@@ -224,7 +224,7 @@ TEST_F(Editing, ModifyReturnsToThePositionEvenWhenAnotherRecordNowStandsThere) {
     EXPECT_EQ(gridColumn(kTitle),
               (QStringList{QStringLiteral("Gmail"), QStringLiteral("Outlook"), QStringLiteral("Steam")}));
     EXPECT_EQ(main().ADOQuery1->recNo(), 3);
-    EXPECT_EQ(main().panelText(1), QStringLiteral("3"));  // not rewritten
+    EXPECT_EQ(main().panelText(app::kCurrentRowPanel), QStringLiteral("3"));  // not rewritten
 }
 
 // ---- delete
@@ -254,7 +254,7 @@ TEST_F(Editing, DeleteRemovesTheCurrentRowWithoutARefresh) {
     EXPECT_EQ(rows[0].标题, QStringLiteral("Gmail"));
     EXPECT_EQ(rows[1].标题, QStringLiteral("Outlook"));
     EXPECT_EQ(gridColumn(kTitle), (QStringList{QStringLiteral("Gmail"), QStringLiteral("Outlook")}));
-    EXPECT_EQ(main().panelText(0), QStringLiteral("共3条信息"));  // the count of the last load
+    EXPECT_EQ(main().panelText(app::kRecordCountPanel), QStringLiteral("共3条信息"));  // the count of the last load
     EXPECT_TRUE(editorEmpty());
     EXPECT_EQ(main().Edit_MiMa_Temp->text(), QStringLiteral("pw-s"));
 }
@@ -314,7 +314,7 @@ TEST_F(Editing, TheResetEmptiesTheFieldsButKeepsTheCopiedPasswordAndTheCategory)
     EXPECT_TRUE(editorEmpty());
     EXPECT_EQ(main().Edit_MiMa_Temp->text(), QStringLiteral("pw-g"));
     EXPECT_EQ(main().Edit_FenLei->currentText(), QStringLiteral("常用邮箱"));
-    EXPECT_EQ(main().panelText(1), QStringLiteral("1"));
+    EXPECT_EQ(main().panelText(app::kCurrentRowPanel), QStringLiteral("1"));
     EXPECT_EQ(main().Edit_MiMa->echoMode(), QLineEdit::Normal);  // the mask stays as it was
 }
 

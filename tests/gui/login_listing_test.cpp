@@ -73,7 +73,8 @@ protected:
                              .arg(column)
                              .arg(form.DBGrid1->isColumnHidden(column))
                              .arg(form.DBGrid1->columnWidth(column)));
-        for (int panel = 0; panel < 2; ++panel) state.append(QStringLiteral("panel: ") + form.panelText(panel));
+        for (const app::StatusPanel panel : {app::kRecordCountPanel, app::kCurrentRowPanel})
+            state.append(QStringLiteral("panel: ") + form.panelText(panel));
         state.append(QStringLiteral("grid row %1, record %2, eof %3, bof %4")
                          .arg(gridCurrentRow())
                          .arg(form.ADOQuery1->recNo())
@@ -129,7 +130,7 @@ TEST_F(LoginListing, AChangeBetweenTheCategoryLoadAndTheRefreshIsShown) {
     EXPECT_EQ(log.count(listingStatement()), 2) << "the refresh fetched the rows again";
     EXPECT_EQ(gridColumn(kTitle), (QStringList{QStringLiteral("Wiki"), QStringLiteral("Gmail"), QStringLiteral("Steam"),
                                                QStringLiteral("Outlook")}));
-    EXPECT_EQ(main().panelText(0), QStringLiteral("共4条信息"));
+    EXPECT_EQ(main().panelText(app::kRecordCountPanel), QStringLiteral("共4条信息"));
     EXPECT_EQ(listedCategories(), (QStringList{QStringLiteral("常用邮箱"), QStringLiteral("游戏账号")}))
         << "the lists were loaded before the change";
 }
@@ -142,7 +143,7 @@ TEST_F(LoginListing, TheCategoryCommandsRefreshFromTheLoadsRowsAndShowTheirChang
     EXPECT_EQ(dialogs->takeTexts(), std::vector<QString>{QStringLiteral("分类添加成功.")});
     EXPECT_EQ(log.count(listingStatement()), 1);
     EXPECT_EQ(gridRows(), 5);
-    EXPECT_EQ(main().panelText(0), QStringLiteral("共5条信息"));
+    EXPECT_EQ(main().panelText(app::kRecordCountPanel), QStringLiteral("共5条信息"));
     EXPECT_TRUE(listedCategories().contains(QStringLiteral("新的分类名称")));
     EXPECT_TRUE(gridColumn(kTitle).contains(QStringLiteral("标题"))) << "the placeholder row is listed";
 }

@@ -36,7 +36,7 @@ protected:
     void SetUp() override {
         ProgramFixture::SetUp();
         logIn();
-        main().setPanelText(2, kClock);
+        main().setPanelText(app::kClockPanel, kClock);
         addRecords(3);
         platform::trigger(main().Button_Refresh);
         ASSERT_EQ(gridRows(), 3);

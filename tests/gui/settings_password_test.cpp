@@ -31,7 +31,7 @@ protected:
     void SetUp() override {
         ProgramFixture::SetUp();
         logIn();
-        main().setPanelText(2, kClock);
+        main().setPanelText(app::kClockPanel, kClock);
     }
 
     void enter(const QString& oldPassword, const QString& newPassword, const QString& confirmation) {

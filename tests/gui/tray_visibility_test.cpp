@@ -122,10 +122,10 @@ TEST_F(TrayVisibility, HidingKeepsTheChosenRecordInTheEditor) {
 }
 
 TEST_F(TrayVisibility, TheClockPanelIsEmptyUntilTheFirstTickThenShowsDateAndTime) {
-    EXPECT_TRUE(main().panelText(2).isEmpty());
+    EXPECT_TRUE(main().panelText(app::kClockPanel).isEmpty());
     EXPECT_TRUE(main().Timer1->isActive());
     QMetaObject::invokeMethod(main().Timer1, "timeout");
-    const QString clock = main().panelText(2);
+    const QString clock = main().panelText(app::kClockPanel);
     const QLocale locale = QLocale::system();
     const QDate today = QDate::currentDate();
     EXPECT_TRUE(clock.startsWith(locale.toString(today, QLocale::ShortFormat) + QLatin1Char(' ')) ||

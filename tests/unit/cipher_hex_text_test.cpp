@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <stdexcept>
 #include <string>
 
 #include "cipher/DesBlockCipher.h"
@@ -9,8 +10,10 @@
 
 namespace {
 
-using tessavo::cipher::DesDecryptFromHex;
-using tessavo::cipher::DesEncryptToHex;
+namespace cipher = tessavo::cipher;
+
+using cipher::DesDecryptFromHex;
+using cipher::DesEncryptToHex;
 
 const std::string kKey = "40618253";
 const std::string kOtherKey = "kfz";
@@ -32,12 +35,12 @@ class HexCipherLengthTest : public ::testing::TestWithParam<LengthCase> {};
 
 TEST_P(HexCipherLengthTest, WritesSixteenUpperCaseDigitsPerStartedBlock) {
     const std::string plain(GetParam().plainBytes, 'p');
-    const std::string cipher = tessavo::cipher::DesEncryptToHex(plain, kKey);
+    const std::string cipher = cipher::DesEncryptToHex(plain, kKey);
     EXPECT_EQ(cipher.size(), GetParam().digits);
     EXPECT_TRUE(std::all_of(cipher.begin(), cipher.end(), [](char c) {
         return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
     })) << cipher;
-    EXPECT_EQ(tessavo::cipher::DesDecryptFromHex(cipher, kKey), plain);
+    EXPECT_EQ(cipher::DesDecryptFromHex(cipher, kKey), plain);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, HexCipherLengthTest,
@@ -46,29 +49,27 @@ INSTANTIATE_TEST_SUITE_P(Cases, HexCipherLengthTest,
                                            LengthCase{24, 48}, LengthCase{25, 64}, LengthCase{1000, 2000}));
 
 TEST(HexCipher, EmptyTextIsOneBlockOfZeros) {
-    const std::string cipher = tessavo::cipher::DesEncryptToHex("", kKey);
-    EXPECT_EQ(cipher, tessavo::cipher::DesEncryptToHex(std::string(8, '\0'), kKey));
-    EXPECT_EQ(tessavo::cipher::DesDecryptFromHex(cipher, kKey), "");
+    const std::string cipher = cipher::DesEncryptToHex("", kKey);
+    EXPECT_EQ(cipher, cipher::DesEncryptToHex(std::string(8, '\0'), kKey));
+    EXPECT_EQ(cipher::DesDecryptFromHex(cipher, kKey), "");
 }
 
 TEST(HexCipher, SameTextAndKeyGiveTheSameCipherText) {
-    EXPECT_EQ(tessavo::cipher::DesEncryptToHex("secret", kKey), tessavo::cipher::DesEncryptToHex("secret", kKey));
-    EXPECT_NE(tessavo::cipher::DesEncryptToHex("secret", kKey), tessavo::cipher::DesEncryptToHex("secret", kOtherKey));
-    EXPECT_NE(tessavo::cipher::DesEncryptToHex("secret", kKey), tessavo::cipher::DesEncryptToHex("secreT", kKey));
+    EXPECT_EQ(cipher::DesEncryptToHex("secret", kKey), cipher::DesEncryptToHex("secret", kKey));
+    EXPECT_NE(cipher::DesEncryptToHex("secret", kKey), cipher::DesEncryptToHex("secret", kOtherKey));
+    EXPECT_NE(cipher::DesEncryptToHex("secret", kKey), cipher::DesEncryptToHex("secreT", kKey));
     // Trailing zero bytes within the last block are the same as the zero fill.
-    EXPECT_EQ(tessavo::cipher::DesEncryptToHex(std::string("ab\0\0", 4), kKey),
-              tessavo::cipher::DesEncryptToHex("ab", kKey));
-    EXPECT_NE(tessavo::cipher::DesEncryptToHex(std::string("abcdefgh\0", 9), kKey),
-              tessavo::cipher::DesEncryptToHex("abcdefgh", kKey));
+    EXPECT_EQ(cipher::DesEncryptToHex(std::string("ab\0\0", 4), kKey), cipher::DesEncryptToHex("ab", kKey));
+    EXPECT_NE(cipher::DesEncryptToHex(std::string("abcdefgh\0", 9), kKey), cipher::DesEncryptToHex("abcdefgh", kKey));
 }
 
 // Electronic codebook: each block is encrypted on its own, the last one zero-filled.
 TEST(HexCipher, BlocksAreEncryptedIndependently) {
     const std::string first = "ABCDEFGH";
     const std::string second = "IJ";
-    const std::string cipher = tessavo::cipher::DesEncryptToHex(first + second, kKey);
-    EXPECT_EQ(cipher.substr(0, 16), tessavo::cipher::DesEncryptToHex(first, kKey));
-    EXPECT_EQ(cipher.substr(16), tessavo::cipher::DesEncryptToHex(second, kKey));
+    const std::string cipher = cipher::DesEncryptToHex(first + second, kKey);
+    EXPECT_EQ(cipher.substr(0, 16), cipher::DesEncryptToHex(first, kKey));
+    EXPECT_EQ(cipher.substr(16), cipher::DesEncryptToHex(second, kKey));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -79,9 +80,9 @@ class HexCipherRoundTripTest : public ::testing::TestWithParam<std::string> {};
 TEST_P(HexCipherRoundTripTest, GivesBackTheTextUpToItsFirstZeroByte) {
     const std::string& plain = GetParam();
     for (const std::string& key : {kKey, kOtherKey, std::string(), std::string("\xFF\0\x80", 3)}) {
-        const std::string cipher = tessavo::cipher::DesEncryptToHex(plain, key);
-        EXPECT_EQ(tessavo::cipher::DesDecryptFromHex(cipher, key), plain.substr(0, plain.find('\0')));
-        EXPECT_EQ(tessavo::cipher::DesDecryptFromHex(lowerCase(cipher), key), plain.substr(0, plain.find('\0')));
+        const std::string cipher = cipher::DesEncryptToHex(plain, key);
+        EXPECT_EQ(cipher::DesDecryptFromHex(cipher, key), plain.substr(0, plain.find('\0')));
+        EXPECT_EQ(cipher::DesDecryptFromHex(lowerCase(cipher), key), plain.substr(0, plain.find('\0')));
     }
 }
 
@@ -104,14 +105,14 @@ const std::string kPlain = "password";  // exactly one block, no fill
 std::string expand(const std::string& pattern) {
     std::string text = pattern;
     const auto at = text.find("<C>");
-    if (at != std::string::npos) text.replace(at, 3, tessavo::cipher::DesEncryptToHex(kPlain, kKey));
+    if (at != std::string::npos) text.replace(at, 3, cipher::DesEncryptToHex(kPlain, kKey));
     return text;
 }
 
 class HexCipherDecryptTest : public ::testing::TestWithParam<DecryptCase> {};
 
 TEST_P(HexCipherDecryptTest, ReadsTheFormat) {
-    EXPECT_EQ(tessavo::cipher::DesDecryptFromHex(expand(GetParam().cipher), kKey), GetParam().expected);
+    EXPECT_EQ(cipher::DesDecryptFromHex(expand(GetParam().cipher), kKey), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -126,33 +127,31 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return info.param.name; });
 
 TEST(HexCipher, OddLengthReadsTheLastDigitAlone) {
-    const std::string cipher = tessavo::cipher::DesEncryptToHex(kPlain, kKey);
+    const std::string cipher = cipher::DesEncryptToHex(kPlain, kKey);
     // 17 digits are 9 bytes, the last one 0x0A; 18 digits with "0A" are the same bytes.
-    EXPECT_EQ(tessavo::cipher::DesDecryptFromHex(cipher + "A", kKey),
-              tessavo::cipher::DesDecryptFromHex(cipher + "0A", kKey));
-    EXPECT_EQ(tessavo::cipher::DesDecryptFromHex(cipher + "a", kKey),
-              tessavo::cipher::DesDecryptFromHex(cipher + "0A", kKey));
-    EXPECT_EQ(tessavo::cipher::DesDecryptFromHex("7", kKey), tessavo::cipher::DesDecryptFromHex("07", kKey));
+    EXPECT_EQ(cipher::DesDecryptFromHex(cipher + "A", kKey), cipher::DesDecryptFromHex(cipher + "0A", kKey));
+    EXPECT_EQ(cipher::DesDecryptFromHex(cipher + "a", kKey), cipher::DesDecryptFromHex(cipher + "0A", kKey));
+    EXPECT_EQ(cipher::DesDecryptFromHex("7", kKey), cipher::DesDecryptFromHex("07", kKey));
 }
 
 TEST(HexCipher, ExtraByteMakesASecondZeroFilledBlock) {
-    const std::string cipher = tessavo::cipher::DesEncryptToHex(kPlain, kKey);
+    const std::string cipher = cipher::DesEncryptToHex(kPlain, kKey);
     // The second block is the bytes A7 00 00 00 00 00 00 00, decrypted.
-    const tessavo::cipher::DesBlock keyBlock = tessavo::cipher::DesKeyBlockFromText(kKey);
-    tessavo::cipher::DesSubkeys subkeys;
-    tessavo::cipher::DesKeySchedule(keyBlock, tessavo::cipher::kDesDecryptionOrder, subkeys);
-    const tessavo::cipher::DesBlock secondCipher = {0xA7, 0, 0, 0, 0, 0, 0, 0};
-    tessavo::cipher::DesBlock secondPlain{};
-    tessavo::cipher::DesCryptBlock(subkeys, secondCipher.data(), secondPlain.data());
+    const cipher::DesBlock keyBlock = cipher::DesKeyBlockFromText(kKey);
+    cipher::DesSubkeys subkeys;
+    cipher::DesKeySchedule(keyBlock, cipher::kDesDecryptionOrder, subkeys);
+    const cipher::DesBlock secondCipher = {0xA7, 0, 0, 0, 0, 0, 0, 0};
+    cipher::DesBlock secondPlain{};
+    cipher::DesCryptBlock(subkeys, secondCipher.data(), secondPlain.data());
     const std::string second(secondPlain.begin(), std::find(secondPlain.begin(), secondPlain.end(), 0));
 
-    EXPECT_EQ(tessavo::cipher::DesDecryptFromHex(cipher + "A7", kKey), kPlain + second);
-    EXPECT_EQ(tessavo::cipher::DesDecryptFromHex(cipher + "A700000000000000", kKey), kPlain + second);
+    EXPECT_EQ(cipher::DesDecryptFromHex(cipher + "A7", kKey), kPlain + second);
+    EXPECT_EQ(cipher::DesDecryptFromHex(cipher + "A700000000000000", kKey), kPlain + second);
 }
 
 TEST(HexCipher, WrongKeyGivesOtherBytesWithoutAnError) {
-    const std::string cipher = tessavo::cipher::DesEncryptToHex("my secret password", kKey);
-    const std::string wrong = tessavo::cipher::DesDecryptFromHex(cipher, kOtherKey);
+    const std::string cipher = cipher::DesEncryptToHex("my secret password", kKey);
+    const std::string wrong = cipher::DesDecryptFromHex(cipher, kOtherKey);
     EXPECT_NE(wrong, "my secret password");
     EXPECT_LE(wrong.size(), 24u);
     EXPECT_EQ(wrong.find('\0'), std::string::npos);
@@ -162,19 +161,24 @@ TEST(HexCipher, WrongKeyGivesOtherBytesWithoutAnError) {
 // The two keys.
 
 TEST(CipherKeys, LoginKeyFillsKeyBytesOneToThree) {
-    EXPECT_EQ(tessavo::cipher::LoginKey(), "kfz");
-    EXPECT_EQ(tessavo::cipher::DesKeyBlockFromText(tessavo::cipher::LoginKey()),
-              (tessavo::cipher::DesBlock{0, 'k', 'f', 'z', 0, 0, 0, 0}));
+    EXPECT_EQ(cipher::LoginKey(), "kfz");
+    EXPECT_EQ(cipher::DesKeyBlockFromText(cipher::LoginKey()), (cipher::DesBlock{0, 'k', 'f', 'z', 0, 0, 0, 0}));
 }
 
 TEST(CipherKeys, AccountKeyIsWhatTheMainWindowSets) {
-    tessavo::cipher::setAccountKey("40618253");
-    EXPECT_EQ(tessavo::cipher::AccountKey(), "40618253");
+    cipher::setAccountKey("40618253");
+    EXPECT_EQ(cipher::AccountKey(), "40618253");
     // The eighth digit lands in key byte 0.
-    EXPECT_EQ(tessavo::cipher::DesKeyBlockFromText(tessavo::cipher::AccountKey()),
-              (tessavo::cipher::DesBlock{'3', '4', '0', '6', '1', '8', '2', '5'}));
-    EXPECT_EQ(tessavo::cipher::DesEncryptToHex("x", tessavo::cipher::AccountKey()),
-              tessavo::cipher::DesEncryptToHex("x", "40618253"));
+    EXPECT_EQ(cipher::DesKeyBlockFromText(cipher::AccountKey()),
+              (cipher::DesBlock{'3', '4', '0', '6', '1', '8', '2', '5'}));
+    EXPECT_EQ(cipher::DesEncryptToHex("x", cipher::AccountKey()), cipher::DesEncryptToHex("x", "40618253"));
+}
+
+TEST(CipherKeys, AnAccountKeyReadBeforeItIsSetIsAnErrorNotAnEmptyKey) {
+    cipher::setAccountKey("");
+    EXPECT_THROW(cipher::AccountKey(), std::logic_error);
+    cipher::setAccountKey(cipher::kAccountKeyText);
+    EXPECT_EQ(cipher::AccountKey(), cipher::kAccountKeyText);
 }
 
 }  // namespace
