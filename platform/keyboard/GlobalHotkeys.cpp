@@ -5,9 +5,6 @@
 #include "platform/x11/X11Display.h"
 #include "platform/x11/X11Hotkeys.h"
 
-// Xlib defines macros that clash with Qt: it comes after every other header.
-#include <X11/Xlib.h>
-
 namespace tessavo::platform {
 namespace {
 
@@ -22,9 +19,9 @@ public:
 
 std::unique_ptr<GlobalHotkeys> makeDefault() {
     // The grabs go to the display the program's windows are on.
-    if (Display* display = x11Display()) {
+    if (const std::string display = x11DisplayName(); !display.empty()) {
         try {
-            return std::make_unique<X11Hotkeys>(XDisplayString(display));
+            return std::make_unique<X11Hotkeys>(display.c_str());
         } catch (const Error&) {
         }
     }
