@@ -3,9 +3,10 @@
 #include <QAbstractTableModel>
 #include <QPointer>
 
-namespace tessavo::store {
+// QPointer's conversion to Query* needs the whole class.
+#include "store/Query.h"
 
-class Query;
+namespace tessavo::store {
 
 // A read-only table over the open result of a query, for the grid (DBGrid1). Its columns are
 // the result's columns, titled with their names; it is empty while the result is closed and
