@@ -76,14 +76,24 @@ void CompactDatabase(const QString& source, const QString& destination) {
     database.detach(destinationSchema());
 }
 
-bool CompactJetDatabase(const QString& path, const QString& password) {
+void rewriteDatabase(const QString& path, const QString& key, const QString& newKey, const RewriteFinish& finish) {
     const QString temp = freeTempName(GetTempDirectory());
-    if (temp.isEmpty()) return false;
+    if (temp.isEmpty()) throw Error(QStringLiteral("No temporary file can be made."));
     const TempFileRemoval removal(temp);
+    CompactDatabase(compactorConnectionString(path, key), compactorConnectionString(temp, newKey));
+    if (finish) {
+        store::SqlCipherFile rewritten(temp, newKey);
+        finish(rewritten);
+    }
+    // The copy takes the mode of its source: the new file first takes that of path.
+    if (!QFile::setPermissions(temp, QFile::permissions(path)) || !platform::copyWholeFile(temp, path))
+        throw Error(QStringLiteral("The database file cannot be replaced."));
+}
+
+bool CompactJetDatabase(const QString& path, const QString& password) {
     try {
-        CompactDatabase(compactorConnectionString(path, password), compactorConnectionString(temp, password));
-        // The copy takes the mode of its source: the compacted file first takes that of path.
-        return QFile::setPermissions(temp, QFile::permissions(path)) && platform::copyWholeFile(temp, path);
+        rewriteDatabase(path, password, password);
+        return true;
     } catch (...) {
         return false;
     }

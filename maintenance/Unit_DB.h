@@ -1,6 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <functional>
+
+namespace tessavo::store {
+class SqlCipherFile;
+}
 
 // File work of the database compaction.
 namespace tessavo::maintenance {
@@ -20,6 +25,17 @@ QString compactorConnectionString(const QString& path, const QString& password);
 // database, a wrong password, a damaged file, a full disk, an existing destination) throw
 // tessavo::Error; whatever was begun at the destination is left there.
 void CompactDatabase(const QString& source, const QString& destination);
+
+// What is done to the rewritten file before it takes the place of the old one.
+using RewriteFinish = std::function<void(store::SqlCipherFile& rewritten)>;
+
+// Rewrites the database file at `path`, opened with `key`, into a new file under `newKey`
+// (the compactor's export), lets `finish` change the new file, and puts the new file in the
+// place of `path`, keeping its file mode. The new file is complete and flushed before a
+// rename puts it there, so a failure or a kill at any moment leaves `path` either the old
+// file under the old key or the new one under the new key. Throws tessavo::Error; `path` then
+// stays as it was. The temporary files are removed in every case but a kill.
+void rewriteDatabase(const QString& path, const QString& key, const QString& newKey, const RewriteFinish& finish = {});
 
 // Compacts the database file at `path` in place, keeping its password: the compactor writes
 // into a new file named from "~ACP" in the temporary directory, and that file then replaces

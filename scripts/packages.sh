@@ -2,16 +2,16 @@
 
 # What building and running the program needs; Qt's Chinese catalogue gives Qt's own buttons
 # and menus the program's language.
-BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libsqlcipher-dev
+BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libsqlcipher-dev libargon2-dev
                 libx11-dev libxtst-dev libxkbcommon-dev libgl-dev qt6-translations-l10n)
 # What the test tiers need besides: GoogleTest, the sqlcipher shell, an X server and its helpers,
 # programs of others to type into (xterm, zenity's GTK entry), fcitx5 with Pinyin on a private
 # session bus, a tray host, a Chinese font for readable screenshots, clang for the fuzz targets, the
-# desktop entry checker, KeePassXC's command-line program for the import and export tests, and
-# clang-format for the formatting check.
+# desktop entry checker, KeePassXC's command-line program for the import and export tests,
+# clang-format for the formatting check, the argon2 command to check the key of a protected file.
 TEST_PACKAGES=(libgtest-dev libgmock-dev sqlcipher xvfb xauth xdotool xclip x11-utils x11-xkb-utils
                xkb-data x11-xserver-utils xterm zenity dbus-daemon fcitx5 fcitx5-chinese-addons fcitx5-frontend-gtk3
-               trayer fonts-wqy-microhei clang libclang-rt-14-dev desktop-file-utils keepassxc clang-format)
+               trayer fonts-wqy-microhei clang libclang-rt-14-dev desktop-file-utils keepassxc clang-format argon2)
 BENCH_PACKAGES=(libbenchmark-dev)
 
 ensure_packages() {

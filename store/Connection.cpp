@@ -5,6 +5,7 @@
 
 #include "platform/base/Error.h"
 #include "store/ConnectionString.h"
+#include "store/FileProtection.h"
 #include "store/Query.h"
 
 namespace tessavo::store {
@@ -15,6 +16,17 @@ Connection::~Connection() {
     close();
     // Query objects may outlive the connection (Qt children go after their owner's members).
     for (Query* query : queries_) query->connection_ = nullptr;
+    wipeText(databaseKey_);
+}
+
+void Connection::setDatabaseKey(const QString& key) {
+    close();
+    wipeText(databaseKey_);
+    databaseKey_ = key;
+}
+
+QString Connection::openingKey() const {
+    return hasDatabaseKey() ? databaseKey_ : parseConnectionString(connectionString_).databasePassword;
 }
 
 void Connection::setConnectionString(const QString& connectionString) {
@@ -34,7 +46,8 @@ SqlCipherFile& Connection::database() {
     if (database_) return *database_;
     const ConnectionSettings settings = parseConnectionString(connectionString_);
     if (settings.dataSource.isEmpty()) throw Error(QStringLiteral("The connection string names no data source."));
-    database_.emplace(settings.dataSource, settings.databasePassword, SqlCipherFile::Mode::OpenExisting);
+    const QString& key = hasDatabaseKey() ? databaseKey_ : settings.databasePassword;
+    database_.emplace(settings.dataSource, key, SqlCipherFile::Mode::OpenExisting);
     return *database_;
 }
 

@@ -26,6 +26,15 @@ public:
     void setConnectionString(const QString& connectionString);
     const QString& connectionString() const { return connectionString_; }
 
+    // The key the file opens with instead of the connection string's database password: that
+    // of a file protected by the management password. Setting or clearing it closes an open
+    // connection first; the key is wiped from memory when it is replaced or the connection goes.
+    void setDatabaseKey(const QString& key);
+    void clearDatabaseKey() { setDatabaseKey(QString()); }
+    bool hasDatabaseKey() const { return !databaseKey_.isEmpty(); }
+    // The key the file is opened with: the database key when set, else the database password.
+    QString openingKey() const;
+
     bool isOpen() const { return database_.has_value(); }
     // Closes the result of every query object, then the database file. Harmless when closed.
     void close();
@@ -41,6 +50,7 @@ private:
     void detach(Query* query);
 
     QString connectionString_;
+    QString databaseKey_;
     std::optional<SqlCipherFile> database_;
     std::vector<Query*> queries_;
 };

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "platform/base/Error.h"
+#include "platform/base/Wipe.h"
 
 // The key routines of SQLCipher are declared only for builds that carry the codec.
 #define SQLITE_HAS_CODEC 1
@@ -155,8 +156,10 @@ SqlCipherFile::SqlCipherFile(const QString& path, const QString& key, Mode mode)
     if (code != SQLITE_OK) fail();
     libraryMajor_ = cipherLibraryMajor();
     if (libraryMajor_ < 3) throw Error(QStringLiteral("The database library cannot read SQLCipher 3 files."));
-    const QByteArray keyBytes = key.toUtf8();
-    if (sqlite3_key(handle(), keyBytes.constData(), static_cast<int>(keyBytes.size())) != SQLITE_OK) fail();
+    QByteArray keyBytes = key.toUtf8();
+    const int keyed = sqlite3_key(handle(), keyBytes.constData(), static_cast<int>(keyBytes.size()));
+    platform::wipe(keyBytes);
+    if (keyed != SQLITE_OK) fail();
     // Before the first read derives the key from the password.
     execute(cipherFormatSettings(libraryMajor_, QStringLiteral("main")));
     verifyKey();
@@ -167,7 +170,14 @@ void SqlCipherFile::fail() const {
     throw Error(engineText(handle()));
 }
 
-void SqlCipherFile::verifyKey() { execute(QStringLiteral("SELECT count(*) FROM sqlite_master;")); }
+void SqlCipherFile::verifyKey() {
+    try {
+        execute(QStringLiteral("SELECT count(*) FROM sqlite_master;"));
+    } catch (const Error& error) {
+        if (sqlite3_errcode(handle()) == SQLITE_NOTADB) throw NotADatabaseError(std::string(error.what()));
+        throw;
+    }
+}
 
 // The library's major version, from "3.4.1" or "4.5.5 community"; 0 for an SQLite without
 // encryption, which answers nothing.

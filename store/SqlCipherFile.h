@@ -5,6 +5,8 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/base/Error.h"
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -54,6 +56,12 @@ private:
     std::unique_ptr<sqlite3_stmt, Finalize> statement_;
 };
 
+// Opening found no database under the key given: a wrong key, or a file of another kind.
+class NotADatabaseError : public Error {
+public:
+    using Error::Error;
+};
+
 // An SQLCipher database file opened with its key. The key is checked right after opening by
 // reading the schema, so a wrong key or a file that is no database fails here, not later.
 // The file format is fixed, not left to the library's defaults: SQLCipher 3's settings are set
@@ -66,6 +74,7 @@ public:
         CreateNew,     // the file is made when it does not exist
     };
 
+    // A wrong key or a file that is no database throws NotADatabaseError.
     SqlCipherFile(const QString& path, const QString& key, Mode mode = Mode::OpenExisting);
     SqlCipherFile(SqlCipherFile&&) noexcept = default;
     SqlCipherFile& operator=(SqlCipherFile&&) noexcept = default;

@@ -194,6 +194,24 @@ FileContent readWholeFile(const QString& path, std::size_t limit) {
     }
 }
 
+std::string readFileHead(const QString& path, std::size_t count) {
+    const auto native = nativePath(path);
+    if (!native) return {};
+    const UniqueFd fd(openRetrying(*native, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    struct stat status {};
+    if (!fd.valid() || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) return {};
+    std::string head(count, '\0');
+    std::size_t filled = 0;
+    while (filled < count) {
+        const ssize_t got = readSome(fd.get(), head.data() + filled, count - filled);
+        if (got < 0) return {};
+        if (got == 0) break;
+        filled += static_cast<std::size_t>(got);
+    }
+    head.resize(filled);
+    return head;
+}
+
 bool replaceWholeFile(const QString& target, std::string_view bytes, NewFileMode mode) {
     const auto native = nativePath(target);
     if (!native) return false;

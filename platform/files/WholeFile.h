@@ -22,6 +22,10 @@ struct FileContent {
 // (and never waited for); a larger file is reported as TooLarge with no bytes.
 FileContent readWholeFile(const QString& path, std::size_t limit);
 
+// The first `count` bytes of a regular file, read without waiting on a pipe or device; fewer
+// when the file is shorter, empty when it cannot be read.
+std::string readFileHead(const QString& path, std::size_t count);
+
 // How a file that does not exist yet is created; an existing target keeps its own mode.
 enum class NewFileMode { Plain, Executable };
 

@@ -6,6 +6,9 @@
 //                                   "added <n>", "modified <n>"
 //   compactions <appDir> <homeDir>  add a record, then compact ("压缩修复"):
 //                                   "added <n>", "compacting <n>" (before the click), "compacted <n>"
+//   protections <appDir> <homeDir> turn the protection by the management password "vorel" on and
+//                                   off again, without windows: "protecting <n>", "protected <n>",
+//                                   "unprotected <n>"
 // Record n of the adds has the title "added-<n>"; the modify gives record n the title
 // "modified-<n>". Any other box (an error) is written as "box <text>" and ends the worker with
 // status 1. The worker ends by itself after kMaxRounds rounds or when its output is gone.
@@ -29,8 +32,10 @@
 #include "access/Unit_Login.h"
 #include "app/Program.h"
 #include "app/Unit1.h"
+#include "maintenance/DatabaseProtection.h"
 #include "platform/desktop/Dialogs.h"
 #include "platform/desktop/Guard.h"
+#include "store/ConnectionString.h"
 #include "tests/fault/OffscreenSession.h"
 
 using namespace tessavo;
@@ -130,14 +135,35 @@ private:
     WorkerDialogs& dialogs_;
 };
 
+// Turns the protection on and off again, round after round, until it is killed.
+int protectAndUnprotect(const QString& appDir) {
+    const QString path = appDir + QString::fromUtf16(store::kDatabaseFileName);
+    const QString fixed = QString::fromUtf16(store::kDatabasePassword);
+    try {
+        for (int round = 1; round <= kMaxRounds; ++round) {
+            say("protecting " + std::to_string(round));
+            const QString key = maintenance::protectDatabase(path, fixed, QStringLiteral("vorel"));
+            say("protected " + std::to_string(round));
+            maintenance::unprotectDatabase(path, key);
+            say("unprotected " + std::to_string(round));
+        }
+    } catch (const std::exception& error) {
+        say(std::string("box ") + error.what());
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 4) {
-        std::cerr << "usage: tessavo_fault_worker edits|compactions <application directory> <home directory>\n";
+        std::cerr << "usage: tessavo_fault_worker edits|compactions|protections <application directory> <home "
+                     "directory>\n";
         return 2;
     }
     const std::string mode = argv[1];
+    if (mode == "protections") return protectAndUnprotect(QString::fromLocal8Bit(argv[2]));
     if (mode != "edits" && mode != "compactions") return 2;
     signal(SIGPIPE, SIG_IGN);  // a parent that went away shows as a failed write
     test::isolateOffscreenSession(QByteArray(argv[3]));

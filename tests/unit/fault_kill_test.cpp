@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <chrono>
 #include <map>
@@ -19,6 +20,7 @@
 #include "store/AccountRecord.h"
 #include "store/Connection.h"
 #include "store/ConnectionString.h"
+#include "store/FileProtection.h"
 #include "store/Query.h"
 #include "store/SqlCipherFile.h"
 #include "store/Statements.h"
@@ -38,6 +40,8 @@ struct Reports {
     std::set<int> modified;
     int compactionsStarted = 0;
     int compactionsDone = 0;
+    int rekeysStarted = 0;
+    int rekeysDone = 0;
     std::vector<QString> other;
 
     void read(const QString& line) {
@@ -51,6 +55,10 @@ struct Reports {
             ++compactionsStarted;
         } else if (words.first() == QStringLiteral("compacted")) {
             ++compactionsDone;
+        } else if (words.first() == QStringLiteral("protecting")) {
+            ++rekeysStarted;
+        } else if (words.first() == QStringLiteral("protected") || words.first() == QStringLiteral("unprotected")) {
+            ++rekeysDone;
         } else {
             other.push_back(line);
         }
@@ -63,6 +71,10 @@ class Worker {
 public:
     Worker(const QString& mode, const QString& appDir, const QString& homeDir) {
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        // What a killed rewrite leaves in the temporary directory goes with the test's home.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TMPDIR"), homeDir);
+        process_.setProcessEnvironment(environment);
         process_.start(test::builtProgram(QStringLiteral("tessavo_fault_worker")), {mode, appDir, homeDir});
     }
     ~Worker() {
@@ -168,6 +180,22 @@ protected:
         EXPECT_EQ(pass.recordCount(), 1);
     }
 
+    // The file opens under the fixed database password, or when it carries the mark under the
+    // key of the management password: never neither. Every record is there.
+    void expectEveryRecordUnderTheOldOrTheNewKey() {
+        const QString path = app_.databasePath();
+        const QString key = store::isProtectedFile(path) ? store::protectedFileKey(QStringLiteral("vorel"), path)
+                                                         : QString::fromUtf16(store::kDatabasePassword);
+        store::SqlCipherFile file(path, key);
+        store::SqlStatement check = file.prepare(QStringLiteral("PRAGMA integrity_check"));
+        ASSERT_TRUE(check.step());
+        EXPECT_EQ(check.text(0), QStringLiteral("ok"));
+        store::SqlStatement rows = file.prepare(QStringLiteral("select 标题 from data order by 编号"));
+        int n = 0;
+        while (rows.step()) EXPECT_EQ(rows.text(0), QStringLiteral("seeded-%1").arg(++n));
+        EXPECT_EQ(n, seeded_);
+    }
+
 private:
     test::TempAppDir app_;
     QTemporaryDir home_;
@@ -230,5 +258,26 @@ INSTANTIATE_TEST_SUITE_P(Table, KilledInACompaction,
                          [](const testing::TestParamInfo<CompactionCase>& info) {
                              return std::string(info.param.name);
                          });
+
+// ---- Turning the protection on and off
+
+class KilledInARekey : public KilledProgram, public testing::WithParamInterface<CompactionCase> {};
+
+TEST_P(KilledInARekey, LeavesTheFileUnderTheOldOrTheNewKeyWithEveryRecord) {
+    const CompactionCase& c = GetParam();
+    seed(2000);
+    killWorker(
+        QStringLiteral("protections"), [&](const Reports& r) { return r.rekeysStarted >= c.compactionBeforeKill; },
+        std::chrono::milliseconds(c.delayMilliseconds));
+    expectEveryRecordUnderTheOldOrTheNewKey();
+}
+
+// The key derivation takes about half a second of each rewrite, the export and the rename the rest.
+INSTANTIATE_TEST_SUITE_P(
+    Table, KilledInARekey,
+    testing::Values(CompactionCase{"atItsStart", 1, 0}, CompactionCase{"inTheKeyDerivation", 1, 200},
+                    CompactionCase{"inTheExport", 1, 600}, CompactionCase{"aroundTheRename", 2, 700},
+                    CompactionCase{"inALaterRound", 3, 900}),
+    [](const testing::TestParamInfo<CompactionCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
