@@ -3,6 +3,8 @@
 //   tessavo-db export DIR    writes every record as comma-separated values.
 //   tessavo-db import DIR F  adds the records of another manager's (or our own) export.
 //   tessavo-db check DIR     checks the file and every stored secret.
+// A database file protected by the management password is opened with the password, read
+// without echo from the terminal, or with --password-stdin from the first line of standard input.
 #include <QDateTime>
 #include <QFile>
 #include <QString>
@@ -14,7 +16,12 @@
 #include "maintenance/transfer/CheckCommand.h"
 #include "maintenance/transfer/ExportCommand.h"
 #include "maintenance/transfer/ImportCommand.h"
+#include "platform/base/Error.h"
+#include "platform/process/TerminalPassword.h"
+#include "store/ConnectionString.h"
+#include "store/FileProtection.h"
 #include "store/InitialDatabase.h"
+#include "store/SqlCipherFile.h"
 #include "tools/Arguments.h"
 
 namespace {
@@ -25,6 +32,7 @@ constexpr int kRefused = 1;
 constexpr int kUsage = 2;
 
 const QString kFormat = QStringLiteral("--format");
+const QString kPasswordStdin = QStringLiteral("--password-stdin");
 
 void say(const QString& text) { std::fprintf(stderr, "tessavo-db: %s\n", text.toLocal8Bit().constData()); }
 void print(const QString& line) { std::printf("%s\n", line.toLocal8Bit().constData()); }
@@ -32,9 +40,9 @@ void print(const QString& line) { std::printf("%s\n", line.toLocal8Bit().constDa
 int usage(const QString& problem = {}) {
     if (!problem.isEmpty()) say(problem);
     say(QStringLiteral("usage: tessavo-db init DIR\n"
-                       "       tessavo-db export DIR [--format %1] [-o FILE [--force]]\n"
-                       "       tessavo-db import DIR FILE [--format auto|%2] [--dry-run]\n"
-                       "       tessavo-db check DIR")
+                       "       tessavo-db export DIR [--format %1] [-o FILE [--force]] [--password-stdin]\n"
+                       "       tessavo-db import DIR FILE [--format auto|%2] [--dry-run] [--password-stdin]\n"
+                       "       tessavo-db check DIR [--password-stdin]")
             .arg(maintenance::transfer::formatNames(true), maintenance::transfer::formatNames(false)));
     return kUsage;
 }
@@ -47,6 +55,30 @@ int guarded(const std::function<int()>& command) {
         say(QString::fromStdString(error.what()));
         return kRefused;
     }
+}
+
+// The key of DIR/_.udb when the file is protected by the management password, empty when it
+// is not. The password is asked for and tried here, so a wrong one is a clear refusal.
+QString databaseKeyFor(const QString& directory, const tools::Arguments& arguments) {
+    QString path = directory;
+    if (!path.endsWith(u'/')) path += u'/';
+    path += QString::fromUtf16(store::kDatabaseFileName);
+    if (!store::isProtectedFile(path)) return {};
+    std::optional<QString> password =
+        platform::readPasswordLine(arguments.has(kPasswordStdin), QStringLiteral("management password: "));
+    if (!password || password->isEmpty())
+        throw Error(QStringLiteral("%1 is protected by the management password, and none was given "
+                                   "(type it on a terminal, or give it on standard input with --password-stdin).")
+                        .arg(path));
+    QString key = store::protectedFileKey(*password, path);
+    store::wipeText(*password);
+    try {
+        store::SqlCipherFile(path, key);
+    } catch (const store::NotADatabaseError&) {
+        store::wipeText(key);
+        throw Error(QStringLiteral("wrong management password: %1 does not open with it.").arg(path));
+    }
+    return key;
 }
 
 std::optional<maintenance::transfer::Format> chosenFormat(const tools::Arguments& arguments, const QString& fallback) {
@@ -66,9 +98,13 @@ int exportCommand(const tools::Arguments& arguments) {
     if (arguments.words.size() != 1) return usage();
     const auto format = chosenFormat(arguments, QStringLiteral("tessavo"));
     if (!format) return usage(QStringLiteral("unknown format %1").arg(arguments.value(kFormat)));
-    const maintenance::transfer::ExportRequest request{
-        arguments.words[0], *format, arguments.value(QStringLiteral("-o")), arguments.has(QStringLiteral("--force"))};
+    maintenance::transfer::ExportRequest request{arguments.words[0],
+                                                 *format,
+                                                 arguments.value(QStringLiteral("-o")),
+                                                 arguments.has(QStringLiteral("--force")),
+                                                 {}};
     return guarded([&] {
+        request.databaseKey = databaseKeyFor(request.directory, arguments);
         const std::string text =
             maintenance::transfer::exportRecords(request, cipher::kAccountKeyText, QDateTime::currentDateTime());
         say(maintenance::transfer::plainTextWarning());
@@ -80,13 +116,14 @@ int exportCommand(const tools::Arguments& arguments) {
 
 int importCommand(const tools::Arguments& arguments) {
     if (arguments.words.size() != 2) return usage();
-    maintenance::transfer::ImportRequest request{arguments.words[0], arguments.words[1], std::nullopt,
-                                                 arguments.has(QStringLiteral("--dry-run"))};
+    maintenance::transfer::ImportRequest request{
+        arguments.words[0], arguments.words[1], std::nullopt, arguments.has(QStringLiteral("--dry-run")), {}};
     if (arguments.value(kFormat) != QLatin1String("auto") && arguments.values.count(kFormat)) {
         request.format = chosenFormat(arguments, {});
         if (!request.format) return usage(QStringLiteral("unknown format %1").arg(arguments.value(kFormat)));
     }
     return guarded([&] {
+        request.databaseKey = databaseKeyFor(request.directory, arguments);
         const maintenance::transfer::ImportReport report =
             maintenance::transfer::importRecords(request, cipher::kAccountKeyText, QDateTime::currentDateTime());
         for (const QString& line : report.describe(request.dryRun)) print(line);
@@ -97,8 +134,8 @@ int importCommand(const tools::Arguments& arguments) {
 int check(const tools::Arguments& arguments) {
     if (arguments.words.size() != 1) return usage();
     return guarded([&] {
-        const maintenance::transfer::CheckReport report =
-            maintenance::transfer::checkDatabase(arguments.words[0], cipher::kAccountKeyText);
+        const maintenance::transfer::CheckReport report = maintenance::transfer::checkDatabase(
+            arguments.words[0], cipher::kAccountKeyText, databaseKeyFor(arguments.words[0], arguments));
         for (const QString& line : report.lines) print(line);
         for (const QString& problem : report.problems) print(QStringLiteral("problem: ") + problem);
         print(report.sound() ? QStringLiteral("the database is sound")
@@ -115,9 +152,9 @@ struct Command {
 
 const Command kCommands[] = {
     {"init", {}, init},
-    {"export", {{kFormat, QStringLiteral("-o")}, {QStringLiteral("--force")}}, exportCommand},
-    {"import", {{kFormat}, {QStringLiteral("--dry-run")}}, importCommand},
-    {"check", {}, check},
+    {"export", {{kFormat, QStringLiteral("-o")}, {QStringLiteral("--force"), kPasswordStdin}}, exportCommand},
+    {"import", {{kFormat}, {QStringLiteral("--dry-run"), kPasswordStdin}}, importCommand},
+    {"check", {{}, {kPasswordStdin}}, check},
 };
 
 }  // namespace

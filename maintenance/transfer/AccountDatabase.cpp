@@ -48,13 +48,14 @@ private:
 
 }  // namespace
 
-AccountDatabase::AccountDatabase(const QString& directory, const std::string& accountKey)
+AccountDatabase::AccountDatabase(const QString& directory, const std::string& accountKey, const QString& databaseKey)
     : directory_(withSeparator(directory)), accountKey_(accountKey) {
     if (accountKey_.empty()) throw Error(QStringLiteral("No account key was given; the records cannot be read."));
     if (!QFileInfo(directory).isDir()) throw Error(QStringLiteral("The directory %1 does not exist.").arg(directory));
     const QString path = databasePath();
     if (!QFileInfo(path).isFile()) throw Error(QStringLiteral("There is no account database %1.").arg(path));
     connection_.setConnectionString(store::connectionStringFor(directory_));
+    if (!databaseKey.isEmpty()) connection_.setDatabaseKey(databaseKey);
     try {
         sqlite3_busy_timeout(connection_.database().handle(), kBusyWaitMilliseconds);
         storedRows();

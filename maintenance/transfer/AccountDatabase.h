@@ -15,9 +15,10 @@ namespace tessavo::maintenance::transfer {
 // program's editor stores and shows them.
 class AccountDatabase {
 public:
-    // Opens DIR/_.udb and reads its tables. A missing directory or file, an empty key and a
+    // Opens DIR/_.udb and reads its tables; `databaseKey`, when given, is the key of a file
+    // protected by the management password. A missing directory or file, an empty key and a
     // file that is not an account database are refused with tessavo::Error.
-    AccountDatabase(const QString& directory, const std::string& accountKey);
+    AccountDatabase(const QString& directory, const std::string& accountKey, const QString& databaseKey = {});
 
     // The directory with a trailing separator.
     const QString& directory() const { return directory_; }

@@ -83,8 +83,8 @@ bool isWellFormedCipher(const QString& cipher) {
     return !cipher.isEmpty() && cipher.size() % kDigitsPerBlock == 0 && hexOnly;
 }
 
-CheckReport checkDatabase(const QString& directory, const std::string& accountKey) {
-    AccountDatabase database(directory, accountKey);
+CheckReport checkDatabase(const QString& directory, const std::string& accountKey, const QString& databaseKey) {
+    AccountDatabase database(directory, accountKey, databaseKey);
     CheckReport report;
     checkIntegrity(database.connection(), report);
     checkManagementPassword(database.connection(), report);

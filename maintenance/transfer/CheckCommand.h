@@ -19,6 +19,6 @@ bool isWellFormedCipher(const QString& cipher);
 // Checks DIR/_.udb: the engine's integrity check, the one row of table Pass holding
 // well-formed cipher text, and the password and notes of every record (notes may be empty).
 // Throws tessavo::Error when the file cannot be opened as an account database at all.
-CheckReport checkDatabase(const QString& directory, const std::string& accountKey);
+CheckReport checkDatabase(const QString& directory, const std::string& accountKey, const QString& databaseKey = {});
 
 }  // namespace tessavo::maintenance::transfer

@@ -33,7 +33,7 @@ std::string exportRecords(const ExportRequest& request, const std::string& accou
     if (!formatInfo(request.format).exportable)
         throw Error(QStringLiteral("Records cannot be exported as %1; the formats are %2.")
                         .arg(QLatin1String(formatInfo(request.format).name), formatNames(true)));
-    AccountDatabase database(request.directory, accountKey);
+    AccountDatabase database(request.directory, accountKey, request.databaseKey);
     const std::string text = exportCsv(database.records(), request.format, now);
     if (!request.outputFile.isEmpty()) writeFile(request, text);
     return text;

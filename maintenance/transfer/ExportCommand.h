@@ -13,6 +13,7 @@ struct ExportRequest {
     Format format = Format::Tessavo;
     QString outputFile;  // empty: the caller writes the text to standard output
     bool replaceExisting = false;
+    QString databaseKey;  // the key of a file protected by the management password
 };
 
 // What every export says on standard error: the file holds the passwords in plain text.

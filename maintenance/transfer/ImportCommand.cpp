@@ -84,7 +84,7 @@ QStringList ImportReport::describe(bool dryRun) const {
 }
 
 ImportReport importRecords(const ImportRequest& request, const std::string& accountKey, const QDateTime& now) {
-    AccountDatabase database(request.directory, accountKey);
+    AccountDatabase database(request.directory, accountKey, request.databaseKey);
     const CsvTable table = readTable(request.file);
     ImportReport report;
     report.format = formatOf(request, table);

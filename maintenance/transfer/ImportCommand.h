@@ -17,6 +17,7 @@ struct ImportRequest {
     QString file;
     std::optional<Format> format;  // none: recognised by the file's header
     bool dryRun = false;
+    QString databaseKey;  // the key of a file protected by the management password
 };
 
 struct RefusedRow {

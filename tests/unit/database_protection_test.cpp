@@ -21,6 +21,7 @@
 #include "tests/support/FileBytes.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempAppDir.h"
+#include "tests/support/TransferTool.h"
 
 namespace tessavo::maintenance {
 namespace {
@@ -190,6 +191,59 @@ TEST_F(ProtectedFile, TheConnectionOpensWithItsKeyAndAWrongKeyIsNoDatabase) {
     connection.clearDatabaseKey();
     EXPECT_FALSE(connection.isOpen());
     EXPECT_EQ(connection.openingKey(), kFixedPassword);
+}
+
+// ---- tessavo-db on a protected file
+
+test::ProgramRun toolWithInput(const QStringList& arguments, const QByteArray& input) {
+    return test::runProgram(test::builtProgram(QStringLiteral("tessavo-db")), arguments, input);
+}
+
+TEST_F(ProtectedFile, TheToolTakesThePasswordFromStandardInputAndRefusesAWrongOne) {
+    protectDatabase(path(), kFixedPassword, kPassword);
+    const QString dir = app_.path();
+    const std::string before = test::readBytes(path());
+
+    const test::ProgramRun exported =
+        toolWithInput({QStringLiteral("export"), dir, QStringLiteral("--password-stdin")}, "vorel\n");
+    EXPECT_EQ(exported.exitCode, 0) << exported.standardError.data();
+    EXPECT_TRUE(exported.standardOutput.contains(kTitle.toUtf8()));
+
+    const test::ProgramRun checked =
+        toolWithInput({QStringLiteral("check"), dir, QStringLiteral("--password-stdin")}, "vorel\n");
+    EXPECT_EQ(checked.exitCode, 0) << checked.standardOutput.data() << checked.standardError.data();
+
+    const QString csv = dir + QStringLiteral("more.csv");
+    // The exported records with one title changed: that one is new, the other a duplicate.
+    ASSERT_TRUE(test::writeBytes(csv, QByteArray(exported.standardOutput)
+                                          .replace(kTitle.toUtf8(), QByteArrayLiteral("ImportedTitle"))
+                                          .toStdString()));
+    const test::ProgramRun imported =
+        toolWithInput({QStringLiteral("import"), dir, csv, QStringLiteral("--password-stdin")}, "vorel\n");
+    EXPECT_EQ(imported.exitCode, 0) << imported.standardOutput.data() << imported.standardError.data();
+    const QString key = store::protectedFileKey(kPassword, path());
+    EXPECT_TRUE(titlesWith(key).contains(QStringLiteral("ImportedTitle"))) << "imported under the same key";
+    EXPECT_TRUE(store::isProtectedFile(path()));
+
+    const std::string unchanged = test::readBytes(path());
+    for (const QString& command : {QStringLiteral("export"), QStringLiteral("check")}) {
+        const test::ProgramRun wrong = toolWithInput({command, dir, QStringLiteral("--password-stdin")}, "Vorel\n");
+        EXPECT_NE(wrong.exitCode, 0) << command.toStdString();
+        EXPECT_TRUE(wrong.standardError.contains("wrong management password")) << wrong.standardError.data();
+        EXPECT_FALSE(wrong.standardOutput.contains(kTitle.toUtf8()));
+        const test::ProgramRun none = toolWithInput({command, dir, QStringLiteral("--password-stdin")}, "");
+        EXPECT_NE(none.exitCode, 0);
+        EXPECT_TRUE(none.standardError.contains("protected by the management password")) << none.standardError.data();
+    }
+    EXPECT_EQ(test::readBytes(path()), unchanged);
+    EXPECT_NE(before, unchanged);
+}
+
+TEST(ToolOnAPlainFile, AsksForNoPassword) {
+    test::TempAppDir app;
+    // Nothing on standard input, no terminal needed: the file is under the fixed password.
+    const test::ProgramRun checked = toolWithInput({QStringLiteral("check"), app.path()}, "");
+    EXPECT_EQ(checked.exitCode, 0) << checked.standardError.data();
 }
 
 // ---- the mark
