@@ -87,7 +87,9 @@ void TForm2::Button_LoginingClick() {
         platform::inform(QStringLiteral("请输入密码..."));
         return;
     }
-    if (loginCipherOf(Edit_LoginPass->text()) != StoredLoginCipher()) {
+    const bool opened = !mainWindow_.unlockDatabase || mainWindow_.unlockDatabase(Edit_LoginPass->text());
+    // A password that does not open the file is a wrong password like any other.
+    if (!opened || loginCipherOf(Edit_LoginPass->text()) != StoredLoginCipher()) {
         const int failures = Edit_Error->text().toInt() + 1;
         Edit_Error->setText(QString::number(failures));  // runs the lockout check at once
         panel_->setText(QStringLiteral("密码错误...") + QString::number(failures) + QStringLiteral("次"));

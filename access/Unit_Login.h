@@ -20,6 +20,9 @@ struct MainWindowHooks {
     QAbstractButton* categoryLoad = nullptr;  // Button_GeiClass
     QAbstractButton* refresh = nullptr;       // Button_Refresh
     std::function<void()> close;              // closing the main window ends the program
+    // Opens a database file protected by the management password with the key of the typed
+    // password: false when that key does not open it; true at once for a file not locked.
+    std::function<bool(const QString& password)> unlockDatabase;
     autofill::AutoFillTargets autoFill;
 };
 

@@ -2,6 +2,7 @@
 #include "app/Unit1.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -166,6 +167,7 @@ void TForm1::connectHandlers() {
     click(Button11, &TForm1::Button11Click);
     click(Button9, &TForm1::Button9Click);
     click(Button6, &TForm1::Button6Click);
+    bindGuarded(CheckBox_JiaMi, &QCheckBox::clicked, this, &TForm1::CheckBox_JiaMiClick);
 
     menu(Aboutme, &TForm1::AboutmeClick);
     menu(ShowME, &TForm1::ShowMEClick);

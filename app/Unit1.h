@@ -11,6 +11,7 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class QFrame;
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -136,6 +137,7 @@ public:
     QGroupBox* GroupBox6 = nullptr;
     QPushButton* Button11 = nullptr;
     QLabel* Label21 = nullptr;
+    QCheckBox* CheckBox_JiaMi = nullptr;  // the file under the management password
     QGroupBox* GroupBox5 = nullptr;
     QPushButton* Button9 = nullptr;
     QLabel* Label18 = nullptr;
@@ -203,6 +205,13 @@ public:
     // login gate
     void Button_CheckLoginClick();
     void Timer_CheckLoginTimer();
+    // A file protected by the management password stays unopened until the login: true when
+    // the file is not locked, or when the key derived from `password` opens it (the stored
+    // password is then read as the gate reads it); false when that key does not open it.
+    // Other errors of the file are thrown with the engine's text.
+    bool unlockDatabase(const QString& password);
+    // The file is protected and no key for it is known yet.
+    bool databaseLocked() const;
 
     // browsing and search
     void Button_RefreshClick();
@@ -251,6 +260,8 @@ public:
     // maintenance
     void Button11Click();
     void Button9Click();
+    // Turns the protection of the database file by the management password on or off.
+    void CheckBox_JiaMiClick();
 
 signals:
     // The main window has closed: the program ends.
@@ -280,6 +291,7 @@ private:
     void keepAWayBack();
     bool filterPasswordEntry(QObject* entry, QEvent* event);
     void takeOverGridWheel();
+    void readStoredLoginCipher();
     bool isPartOfGrid(const QObject* object) const;
 
     QString appDir_;

@@ -1,5 +1,6 @@
 // The main window's controls: their names, texts, sizes and places.
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
@@ -230,6 +231,8 @@ void TForm1::buildSettingsPage() {
     GroupBox6 = group(TabSheet2, "GroupBox6", QStringLiteral("常用操作"), {0, 175, kPageWidth, 56});
     Button11 = button(GroupBox6, "Button11", QStringLiteral("压缩修复"), {16, 20, 75, 25});
     Label21 = label(GroupBox6, "Label21", QStringLiteral("压缩数据库"), {100, 26});
+    CheckBox_JiaMi = named(new QCheckBox(QStringLiteral("用管理密码加密数据库文件"), GroupBox6), "CheckBox_JiaMi");
+    CheckBox_JiaMi->setGeometry(240, 24, 220, 20);
 
     // Never made visible: clearing all records is not offered to the user.
     GroupBox5 = group(TabSheet2, "GroupBox5", QStringLiteral("特殊操作"), {0, 231, kPageWidth, 60});

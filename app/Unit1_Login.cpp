@@ -1,27 +1,64 @@
 // The login gate: reads the stored management password and decides between the login
 // window and the end of the program.
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QLineEdit>
+#include <QSignalBlocker>
 #include <QTimer>
 
 #include "access/LoginState.h"
 #include "access/Unit_Login.h"
 #include "app/Unit1.h"
+#include "store/Connection.h"
+#include "store/ConnectionString.h"
+#include "store/FileProtection.h"
 #include "store/Query.h"
 #include "store/Statements.h"
 
 namespace tessavo::app {
 
-void TForm1::Button_CheckLoginClick() {
+void TForm1::readStoredLoginCipher() {
     ADOQuery_Pass->close();
     ADOQuery_Pass->clearSql();
     ADOQuery_Pass->addSql(store::sql::readManagementPassword());
     ADOQuery_Pass->open();
     access::StoredLoginCipher() =
         ADOQuery_Pass->recordCount() > 0 ? ADOQuery_Pass->fieldByName(QStringLiteral("密码")) : QString();
-    if (access::StoredLoginCipher().isEmpty()) {
-        requestClose();  // no management password stored: the program ends without a word
-        return;
+}
+
+bool TForm1::databaseLocked() const {
+    return !ADOConnection1->hasDatabaseKey() && store::isProtectedFile(store::databasePath(appDir_));
+}
+
+bool TForm1::unlockDatabase(const QString& password) {
+    if (!databaseLocked()) return true;
+    ADOConnection1->setDatabaseKey(store::protectedFileKey(password, store::databasePath(appDir_)));
+    try {
+        ADOConnection1->database();
+    } catch (const store::NotADatabaseError&) {
+        ADOConnection1->clearDatabaseKey();  // the typed password is not the file's
+        return false;
+    } catch (...) {
+        ADOConnection1->clearDatabaseKey();
+        throw;
+    }
+    readStoredLoginCipher();
+    return true;
+}
+
+void TForm1::Button_CheckLoginClick() {
+    // A file under the management password is not touched before the login: the login window
+    // opens it with the key of what is typed there.
+    if (!databaseLocked()) {
+        readStoredLoginCipher();
+        if (access::StoredLoginCipher().isEmpty()) {
+            requestClose();  // no management password stored: the program ends without a word
+            return;
+        }
+    }
+    {
+        const QSignalBlocker blocker(CheckBox_JiaMi);
+        CheckBox_JiaMi->setChecked(store::isProtectedFile(store::databasePath(appDir_)));
     }
     hide();
     loginWindow_->hide();

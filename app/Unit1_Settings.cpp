@@ -1,8 +1,11 @@
-// The settings page: management password change, typing mode, compaction, clear all.
+// The settings page: management password change, typing mode, compaction, clear all, the
+// protection of the database file by the management password.
+#include <QCheckBox>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 
 #include "access/LoginState.h"
 #include "access/PasswordChange.h"
@@ -11,12 +14,16 @@
 #include "autofill/TypingMode.h"
 #include "maintenance/Backup.h"
 #include "maintenance/ClearAll.h"
+#include "maintenance/DatabaseProtection.h"
 #include "maintenance/Unit_DB.h"
+#include "platform/base/AppInfo.h"
 #include "platform/desktop/Dialogs.h"
 #include "platform/desktop/Guard.h"
 #include "store/Connection.h"
 #include "store/ConnectionString.h"
+#include "store/FileProtection.h"
 #include "store/Query.h"
+#include "store/SqlCipherFile.h"
 
 namespace tessavo::app {
 namespace {
@@ -40,9 +47,20 @@ void TForm1::Button7Click() {
         return;
     }
     maintenance::BackupCopy(appDir_, maintenance::passwordChangeBackupPrefix(), panelText(kClockPanel));
-    ADOQuery1->clearSql();
-    ADOQuery1->addSql(change.statement());
-    ADOQuery1->execute();
+    if (ADOConnection1->hasDatabaseKey()) {
+        // A protected file takes the key of the new password and the new stored password in
+        // one rewrite, so it never holds one without the other.
+        const QString key = ADOConnection1->openingKey();
+        const QString statement = change.statement();
+        ADOConnection1->close();
+        ADOConnection1->setDatabaseKey(maintenance::protectDatabase(
+            store::databasePath(appDir_), key, Edit_Pass_B->text(),
+            [&statement](store::SqlCipherFile& rewritten) { rewritten.execute(statement); }));
+    } else {
+        ADOQuery1->clearSql();
+        ADOQuery1->addSql(change.statement());
+        ADOQuery1->execute();
+    }
     platform::inform(access::PasswordChange::doneMessage());
     // The new password takes effect at the next start.
     requestClose();
@@ -84,7 +102,8 @@ void TForm1::Button11Click() {
     }
     // The grid's result closes with the connection; the next statement opens it again.
     ADOConnection1->close();
-    const bool compacted = maintenance::CompactJetDatabase(path, QString::fromUtf16(store::kDatabasePassword));
+    // The fixed database password, or the key of a file under the management password.
+    const bool compacted = maintenance::CompactJetDatabase(path, ADOConnection1->openingKey());
     platform::inform(compacted ? QStringLiteral("数据库压缩完成.") : QStringLiteral("数据库压缩失败."));
 }
 
@@ -97,6 +116,48 @@ void TForm1::Button9Click() {
     } catch (...) {
         // Clearing reports nothing, not even its failure: the remaining steps are skipped.
     }
+}
+
+void TForm1::CheckBox_JiaMiClick() {
+    const bool wanted = CheckBox_JiaMi->isChecked();
+    {
+        // The box shows the file as it is until the change is done.
+        const QSignalBlocker blocker(CheckBox_JiaMi);
+        CheckBox_JiaMi->setChecked(!wanted);
+    }
+    const QString path = store::databasePath(appDir_);
+    if (!QFileInfo::exists(path)) {
+        platform::inform(store::missingDatabaseMessage());
+        return;
+    }
+    QString typed = platform::dialogs().passwordQuery(applicationTitle(), QStringLiteral("请输入管理密码:"));
+    if (typed.isEmpty()) return;  // cancelled
+    // Checked the way the login checks it: the stored cipher text of the management password.
+    if (access::loginCipherOf(typed) != access::StoredLoginCipher()) {
+        store::wipeText(typed);
+        platform::inform(QStringLiteral("管理密码错误!"));
+        return;
+    }
+    maintenance::BackupCopy(appDir_,
+                            wanted ? maintenance::protectionOnBackupPrefix() : maintenance::protectionOffBackupPrefix(),
+                            panelText(kClockPanel));
+    const QString key = ADOConnection1->openingKey();
+    ADOConnection1->close();
+    try {
+        if (wanted) {
+            ADOConnection1->setDatabaseKey(maintenance::protectDatabase(path, key, typed));
+        } else {
+            maintenance::unprotectDatabase(path, key);
+            ADOConnection1->clearDatabaseKey();
+        }
+    } catch (...) {
+        store::wipeText(typed);
+        throw;  // the error box; the file stays under its old key
+    }
+    store::wipeText(typed);
+    CheckBox_JiaMi->setChecked(wanted);
+    platform::inform(wanted ? QStringLiteral("数据库文件已用管理密码加密.") : QStringLiteral("数据库文件已取消加密."));
+    platform::trigger(Button_Refresh);
 }
 
 }  // namespace tessavo::app

@@ -21,6 +21,7 @@ access::MainWindowHooks loginHooksOf(TForm1& main) {
     hooks.categoryLoad = main.Button_GeiClass;
     hooks.refresh = main.Button_Refresh;
     hooks.close = [&main] { main.requestClose(); };
+    hooks.unlockDatabase = [&main](const QString& password) { return main.unlockDatabase(password); };
     hooks.autoFill = autoFillTargetsOf(main);
     return hooks;
 }

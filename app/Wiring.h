@@ -11,6 +11,8 @@
 //                                add, modify, delete, category deletion and clear all.
 //   TForm1::Button_Refresh       the listing of all records. Clicked by the login window after
 //                                a successful login, and by the editing and category commands.
+//   TForm1::unlockDatabase       a function, not a button: the login window opens a file
+//                                protected by the management password with the typed password.
 //   TForm1::Button_GeiClass      the category load. Clicked by the login window after a
 //                                successful login, and by the category commands.
 //   TForm1::ButtonCopyZhangHao,  the copy buttons. Clicked by the auto-fill hotkeys in paste

@@ -60,9 +60,7 @@ int guarded(const std::function<int()>& command) {
 // The key of DIR/_.udb when the file is protected by the management password, empty when it
 // is not. The password is asked for and tried here, so a wrong one is a clear refusal.
 QString databaseKeyFor(const QString& directory, const tools::Arguments& arguments) {
-    QString path = directory;
-    if (!path.endsWith(u'/')) path += u'/';
-    path += QString::fromUtf16(store::kDatabaseFileName);
+    const QString path = store::databasePath(directory.endsWith(u'/') ? directory : directory + u'/');
     if (!store::isProtectedFile(path)) return {};
     std::optional<QString> password =
         platform::readPasswordLine(arguments.has(kPasswordStdin), QStringLiteral("management password: "));

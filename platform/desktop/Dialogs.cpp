@@ -56,6 +56,12 @@ public:
         return ok ? text : defaultText;
     }
 
+    QString passwordQuery(const QString& title, const QString& prompt) override {
+        bool ok = false;
+        const QString text = QInputDialog::getText(nullptr, title, prompt, QLineEdit::Password, QString(), &ok);
+        return ok ? text : QString();
+    }
+
     void beep() override { QApplication::beep(); }
 };
 

@@ -24,6 +24,11 @@ public:
     virtual Answer show(const Box& box) = 0;
     // An input query: OK returns the field's text, Cancel returns the default text.
     virtual QString inputQuery(const QString& title, const QString& prompt, const QString& defaultText) = 0;
+    // The same with the entry masked, for a password; empty on Cancel. Services that answer by
+    // script take it as an input query.
+    virtual QString passwordQuery(const QString& title, const QString& prompt) {
+        return inputQuery(title, prompt, QString());
+    }
     virtual void beep() = 0;
 };
 
