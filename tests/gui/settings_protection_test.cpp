@@ -16,6 +16,7 @@
 #include "access/Unit_Login.h"
 #include "app/Program.h"
 #include "app/Unit1.h"
+#include "app/Wiring.h"
 #include "platform/desktop/Guard.h"
 #include "store/Connection.h"
 #include "store/ConnectionString.h"
@@ -41,7 +42,7 @@ protected:
     void SetUp() override {
         ProgramFixture::SetUp();
         logIn();
-        main().setPanelText(2, kClock);
+        main().setPanelText(app::kClockPanel, kClock);
         std::vector<test::PlainRecord> records;
         for (int index = 0; index < 3; ++index)
             records.push_back({QStringLiteral("网站"), QStringLiteral("标题%1").arg(index),
