@@ -34,15 +34,14 @@ bool TForm1::unlockDatabase(const QString& password) {
     if (!databaseLocked()) return true;
     ADOConnection1->setDatabaseKey(store::protectedFileKey(password, store::databasePath(appDir_)));
     try {
-        ADOConnection1->database();
+        readStoredLoginCipher();
     } catch (const store::NotADatabaseError&) {
         ADOConnection1->clearDatabaseKey();  // the typed password is not the file's
         return false;
     } catch (...) {
-        ADOConnection1->clearDatabaseKey();
+        ADOConnection1->clearDatabaseKey();  // the next login tries the file anew
         throw;
     }
-    readStoredLoginCipher();
     return true;
 }
 

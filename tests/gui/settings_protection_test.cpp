@@ -224,6 +224,14 @@ TEST_F(ProtectedGate, AFileOfTheWrongKindGivesTheEnginesError) {
     EXPECT_TRUE(boxes[0].text.contains(QStringLiteral("no such table: Pass"))) << boxes[0].text.toStdString();
     EXPECT_EQ(freshLogin().Edit_Error->text(), QStringLiteral("0"));
     EXPECT_FALSE(fresh().isVisible());
+
+    // The next try opens the file anew and meets the same error: no key is kept from the last.
+    EXPECT_FALSE(fresh().ADOConnection1->hasDatabaseKey());
+    typeAndEnter(QStringLiteral("vorel"));
+    const std::vector<platform::Dialogs::Box> again = dialogs->take();
+    ASSERT_EQ(again.size(), 1u);
+    EXPECT_TRUE(again[0].text.contains(QStringLiteral("no such table: Pass")));
+    EXPECT_EQ(freshLogin().Edit_Error->text(), QStringLiteral("0"));
 }
 
 }  // namespace
