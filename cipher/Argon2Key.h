@@ -18,7 +18,7 @@ struct Argon2Parameters {
 };
 
 // About half a second on a small desktop machine (measured by scripts/bench).
-inline constexpr Argon2Parameters kFileKeyParameters{4, 64 * 1024, 1};
+inline constexpr Argon2Parameters kFileKeyParameters{6, 64 * 1024, 1};
 
 using RawKey = std::array<unsigned char, 32>;
 

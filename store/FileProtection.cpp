@@ -20,7 +20,7 @@ constexpr std::size_t kRandomPart = 8;
 // The mark's hash of the salt's random part; its label names the key derivation's parameters.
 QByteArray markOf(const unsigned char* random) {
     QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(QByteArrayView("Tessavo protected file: Argon2id t=4 m=64MiB p=1"));
+    hash.addData(QByteArrayView("Tessavo protected file: Argon2id t=6 m=64MiB p=1"));
     hash.addData(QByteArrayView(reinterpret_cast<const char*>(random), kRandomPart));
     return hash.result().first(static_cast<qsizetype>(FileSalt().size() - kRandomPart));
 }

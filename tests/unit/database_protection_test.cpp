@@ -292,7 +292,7 @@ TEST(FileKey, MatchesTheArgon2Command) {
     std::copy(text, text + salt.size(), salt.begin());
     const test::ProgramRun run =
         test::runProgram(QStringLiteral("argon2"),
-                         {QString::fromLatin1(text), QStringLiteral("-id"), QStringLiteral("-t"), QStringLiteral("4"),
+                         {QString::fromLatin1(text), QStringLiteral("-id"), QStringLiteral("-t"), QStringLiteral("6"),
                           QStringLiteral("-k"), QStringLiteral("65536"), QStringLiteral("-p"), QStringLiteral("1"),
                           QStringLiteral("-l"), QStringLiteral("32"), QStringLiteral("-r")},
                          "vorel");
