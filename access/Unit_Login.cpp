@@ -12,6 +12,7 @@
 #include "access/LoginState.h"
 #include "access/PasswordEntry.h"
 #include "access/PasswordFilter.h"
+#include "platform/base/Logging.h"
 #include "platform/desktop/Dialogs.h"
 #include "platform/desktop/FormParts.h"
 #include "platform/desktop/Guard.h"
@@ -91,10 +92,12 @@ void TForm2::Button_LoginingClick() {
     // A password that does not open the file is a wrong password like any other.
     if (!opened || loginCipherOf(Edit_LoginPass->text()) != StoredLoginCipher()) {
         const int failures = Edit_Error->text().toInt() + 1;
+        qCDebug(lcAccess, "login refused, failure %d of %d", failures, kLockoutCount);
         Edit_Error->setText(QString::number(failures));  // runs the lockout check at once
         panel_->setText(QStringLiteral("密码错误...") + QString::number(failures) + QStringLiteral("次"));
         return;
     }
+    qCDebug(lcAccess, "login accepted");
     hide();
     mainWindow_.window->show();
     platform::trigger(mainWindow_.categoryLoad);

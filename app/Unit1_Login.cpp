@@ -9,6 +9,7 @@
 #include "access/LoginState.h"
 #include "access/Unit_Login.h"
 #include "app/Unit1.h"
+#include "platform/base/Logging.h"
 #include "store/Connection.h"
 #include "store/ConnectionString.h"
 #include "store/FileProtection.h"
@@ -51,6 +52,7 @@ void TForm1::Button_CheckLoginClick() {
     if (!databaseLocked()) {
         readStoredLoginCipher();
         if (access::StoredLoginCipher().isEmpty()) {
+            qCWarning(lcAccess, "the database holds no management password: the program ends");
             requestClose();  // no management password stored: the program ends without a word
             return;
         }
@@ -59,6 +61,8 @@ void TForm1::Button_CheckLoginClick() {
         const QSignalBlocker blocker(CheckBox_JiaMi);
         CheckBox_JiaMi->setChecked(store::isProtectedFile(store::databasePath(appDir_)));
     }
+    qCDebug(lcAccess, "the login gate lets the login window come up; the database file is %s",
+            databaseLocked() ? "locked until the login" : "open");
     hide();
     loginWindow_->hide();
     // Minimised as the way back without a notification area, it comes up as a window again.

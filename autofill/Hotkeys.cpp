@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "autofill/Unit_SendKey.h"
+#include "platform/base/Logging.h"
 #include "platform/desktop/Dialogs.h"
 #include "platform/desktop/Guard.h"
 #include "platform/keyboard/GlobalAtoms.h"
@@ -69,6 +70,11 @@ void pasteKeys() {
 }
 
 void fill(QAbstractButton* copyButton, const QLineEdit* field, const AutoFillTargets& targets) {
+    // Which field and which path, never what the field holds.
+    qCDebug(lcAutofill, "filling the %s by %s", field == targets.account ? "account name" : "password",
+            targets.pasteMode->isChecked()       ? "paste"
+            : targets.keystrokeMode->isChecked() ? "keystrokes"
+                                                 : "nothing");
     if (targets.pasteMode->isChecked()) {
         platform::trigger(copyButton);  // copies the field and arms the clipboard wipe
         platform::keyboard().sleep(800);
@@ -98,8 +104,13 @@ void RegisterAutoFillHotkeys(const AutoFillTargets& targets) {
     const auto receiver = [targets](int id) { platform::runGuarded([&] { HotkeyMessage(id, targets); }); };
     platform::GlobalHotkeys& hotkeys = platform::globalHotkeys();
     std::array<bool, kHotkeyCount> refused{};
-    for (std::size_t i = 0; i < kHotkeyCount; ++i)
+    for (std::size_t i = 0; i < kHotkeyCount; ++i) {
         refused[i] = !hotkeys.registerHotKey(hotkeyIds[i], platform::ModControl, kAutoFillHotkeys[i].key, receiver);
+        if (refused[i]) {
+            qCWarning(lcAutofill, "the hotkey %s was refused: it fills nothing until a later login takes it",
+                      kAutoFillHotkeys[i].shownName);
+        }
+    }
     if (hotkeys.available()) tellOfRefusedHotkeys(refused);
 }
 

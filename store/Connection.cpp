@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/base/Error.h"
+#include "platform/base/Logging.h"
 #include "store/ConnectionString.h"
 #include "store/FileProtection.h"
 #include "store/Query.h"
@@ -48,6 +49,9 @@ SqlCipherFile& Connection::database() {
     if (settings.dataSource.isEmpty()) throw Error(QStringLiteral("The connection string names no data source."));
     const QString& key = hasDatabaseKey() ? databaseKey_ : settings.databasePassword;
     database_.emplace(settings.dataSource, key, SqlCipherFile::Mode::OpenExisting);
+    // Which key, never the key itself.
+    qCDebug(lcStore) << "opened the database file" << settings.dataSource
+                     << (hasDatabaseKey() ? "with the key of the management password" : "with the program's key");
     return *database_;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/keyboard/GlobalHotkeys.h"
 
 #include "platform/base/Error.h"
+#include "platform/base/Logging.h"
 #include "platform/base/ServiceSlot.h"
 #include "platform/x11/X11Display.h"
 #include "platform/x11/X11Hotkeys.h"
@@ -22,9 +23,12 @@ std::unique_ptr<GlobalHotkeys> makeDefault() {
     if (const std::string display = x11DisplayName(); !display.empty()) {
         try {
             return std::make_unique<X11Hotkeys>(display.c_str());
-        } catch (const Error&) {
+        } catch (const Error& error) {
+            qCWarning(lcPlatform, "no global hotkeys, auto-fill cannot be started by a key: %s", error.what());
+            return std::make_unique<NoHotkeys>();
         }
     }
+    qCWarning(lcPlatform, "no global hotkeys: the program does not run on an X11 display");
     return std::make_unique<NoHotkeys>();
 }
 

@@ -6,6 +6,7 @@
 #include <QVariant>
 #include <algorithm>
 
+#include "platform/base/Logging.h"
 #include "platform/base/ServiceSlot.h"
 #include "platform/keyboard/Keyboard.h"
 
@@ -18,13 +19,24 @@ class Fcitx5InputMethod final : public InputMethod {
 public:
     std::optional<bool> isActive() override {
         const QDBusMessage reply = call(QStringLiteral("State"));
-        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return std::nullopt;
-        return reply.arguments().constFirst().toInt() == kActive;
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+            // No fcitx5 running is the usual case: there is nothing to switch.
+            qCDebug(lcPlatform) << "no fcitx5 input method to switch:"
+                                << (reply.type() == QDBusMessage::InvalidMessage ? QStringLiteral("no session bus")
+                                                                                 : reply.errorMessage());
+            return std::nullopt;
+        }
+        const bool active = reply.arguments().constFirst().toInt() == kActive;
+        qCDebug(lcPlatform) << "fcitx5 input method active:" << active;
+        return active;
     }
 
     bool setActive(bool active) override {
-        return call(active ? QStringLiteral("Activate") : QStringLiteral("Deactivate")).type() ==
-               QDBusMessage::ReplyMessage;
+        const QDBusMessage reply = call(active ? QStringLiteral("Activate") : QStringLiteral("Deactivate"));
+        if (reply.type() == QDBusMessage::ReplyMessage) return true;
+        qCWarning(lcPlatform) << "fcitx5 refused to switch the input method" << (active ? "on:" : "off:")
+                              << reply.errorName() << reply.errorMessage();
+        return false;
     }
 
 private:

@@ -3,11 +3,11 @@
 namespace tessavo::platform {
 namespace {
 
-// Xlib's error handler is process-wide and takes no context: the code of the last error.
+// Xlib's error handler is process-wide and takes no context: the code of the first error.
 int trappedError = 0;
 
 int trapError(Display*, XErrorEvent* error) {
-    trappedError = error->error_code;
+    if (trappedError == 0) trappedError = error->error_code;
     return 0;
 }
 
@@ -26,7 +26,15 @@ X11ErrorTrap::~X11ErrorTrap() {
 
 bool X11ErrorTrap::failed() {
     XSync(display_, False);
-    return trappedError != 0;
+    error_ = trappedError;
+    return error_ != 0;
+}
+
+std::string X11ErrorTrap::errorText() const {
+    if (error_ == 0) return {};
+    char text[256] = {};
+    XGetErrorText(display_, error_, text, sizeof text);
+    return text;
 }
 
 }  // namespace tessavo::platform

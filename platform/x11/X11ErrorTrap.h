@@ -3,6 +3,8 @@
 // Only X11 code includes this header: Xlib's macros stay out of the Qt code.
 #include <X11/Xlib.h>
 
+#include <string>
+
 namespace tessavo::platform {
 
 // Collects the errors of the requests made during its life instead of letting Xlib end the
@@ -17,10 +19,14 @@ public:
 
     // Whether a request made so far failed; waits for the server's answers.
     bool failed();
+    // The server's name for the first error trapped (for a diagnostic), e.g. "BadAccess (attempt
+    // to access private resource denied)"; empty when none was.
+    std::string errorText() const;
 
 private:
     Display* display_;
     XErrorHandler previous_ = nullptr;
+    int error_ = 0;  // as failed() found it
 };
 
 }  // namespace tessavo::platform

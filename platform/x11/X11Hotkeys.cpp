@@ -5,9 +5,12 @@
 #include <QPointer>
 #include <QSocketNotifier>
 #include <map>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/base/Error.h"
+#include "platform/base/Logging.h"
 #include "platform/keyboard/Keyboard.h"
 #include "platform/keyboard/UsKeyboardLayout.h"
 
@@ -38,6 +41,17 @@ unsigned modifierMask(unsigned modifiers) {
     if (modifiers & ModShift) mask |= ShiftMask;
     if (modifiers & ModWin) mask |= Mod4Mask;
     return mask;
+}
+
+// "Ctrl+Left", for the diagnostics.
+std::string describe(KeySym keysym, unsigned mask) {
+    std::string text;
+    for (const auto& [modifier, name] :
+         {std::pair{ControlMask, "Ctrl+"}, {ShiftMask, "Shift+"}, {Mod1Mask, "Alt+"}, {Mod4Mask, "Super+"}}) {
+        if (mask & modifier) text += name;
+    }
+    const char* key = XKeysymToString(keysym);
+    return text + (key ? key : "?");
 }
 
 struct Combination {
@@ -73,12 +87,17 @@ struct X11Hotkeys::Impl {
         return masks;
     }
 
-    bool grab(const Combination& combination) {
+    bool grab(const Combination& combination, const std::string& name) {
         X11ErrorTrap trap(display);
         for (const unsigned mask : withLocks(combination.mask)) {
             XGrabKey(display, combination.key, mask, root, False, GrabModeAsync, GrabModeAsync);
         }
-        if (!trap.failed()) return true;
+        if (!trap.failed()) {
+            qCDebug(lcX11, "grabbed %s (keycode %u)", name.c_str(), unsigned{combination.key});
+            return true;
+        }
+        qCWarning(lcX11, "the X server refused the grab of %s (keycode %u): %s", name.c_str(),
+                  unsigned{combination.key}, trap.errorText().c_str());
         ungrab(combination);  // only our own grabs go; another program's stay
         return false;
     }
@@ -146,11 +165,18 @@ X11Hotkeys::~X11Hotkeys() = default;
 bool X11Hotkeys::registerHotKey(int id, unsigned modifiers, std::uint8_t vk, Receiver receiver) {
     const KeySym keysym = keysymOf(vk);
     const KeyCode key = keysym == NoSymbol ? 0 : XKeysymToKeycode(impl_->display, keysym);
-    if (key == 0) return false;
     const Combination combination{key, modifierMask(modifiers)};
-    if (impl_->heldByAnother(combination, id)) return false;
+    const std::string name = describe(keysym, combination.mask);
+    if (key == 0) {
+        qCWarning(lcX11, "no key on this keyboard gives %s (virtual key %#x): no hotkey", name.c_str(), unsigned{vk});
+        return false;
+    }
+    if (impl_->heldByAnother(combination, id)) {
+        qCWarning(lcX11, "%s is already a hotkey of this program under another identifier", name.c_str());
+        return false;
+    }
     unregisterHotKey(id);
-    const bool grabbed = impl_->grab(combination);
+    const bool grabbed = impl_->grab(combination, name);
     if (grabbed) impl_->registrations[id] = {combination, std::move(receiver)};
     impl_->readQueuedEventsLater();
     return grabbed;

@@ -1,6 +1,8 @@
 #include "platform/x11/X11Keyboard.h"
 
-// Xlib's macros must not reach Qt headers: the X headers come through X11Keymap.h only.
+// Xlib's macros must not reach Qt headers: the Qt logging comes first, the X headers through
+// X11Keymap.h only.
+#include "platform/base/Logging.h"
 #include "platform/x11/X11Keymap.h"
 
 #include <X11/Xutil.h>
@@ -58,18 +60,28 @@ class ServerKeymapWriter final : public KeymapWriter {
 public:
     explicit ServerKeymapWriter(Display* display) : display_(display) {}
 
+    // The key's number only: its symbols are characters of the text being typed.
     bool bind(KeyNumber key, const std::vector<KeySymbol>& symbols) override {
         X11ErrorTrap trap(display_);
         std::vector<KeySym> keysyms(symbols.begin(), symbols.end());
         XChangeKeyboardMapping(display_, key, static_cast<int>(keysyms.size()), keysyms.data(), 1);
-        return !trap.failed();
+        if (trap.failed()) {
+            qCWarning(lcX11, "the X server refused to lend spare keycode %u: %s", unsigned{key},
+                      trap.errorText().c_str());
+            return false;
+        }
+        qCDebug(lcX11, "lent spare keycode %u", unsigned{key});
+        return true;
     }
 
     void clear(KeyNumber key) override {
         X11ErrorTrap trap(display_);
         KeySym none = NoSymbol;
         XChangeKeyboardMapping(display_, key, 1, &none, 1);
-        trap.failed();
+        if (trap.failed()) {
+            qCWarning(lcX11, "the X server refused to empty spare keycode %u again: %s", unsigned{key},
+                      trap.errorText().c_str());
+        }
     }
 
     void settle(int changes) override {
@@ -108,6 +120,7 @@ struct X11Keyboard::Impl {
     std::size_t nextSpare = 0;
     std::optional<ServerKeymapWriter> writer;
     std::optional<SpareKeys> spareKeys;  // only while a burst is open
+    int keyEventsSent = 0;               // in the current burst, for the diagnostics
 
     // The burst's snapshot; outside a burst every query looks at the mapping afresh.
     const X11Keymap& currentKeymap() {
@@ -196,6 +209,7 @@ struct X11Keyboard::Impl {
     void fakeKey(KeyCode key, bool press) {
         XTestFakeKeyEvent(display.get(), key, press ? True : False, CurrentTime);
         XFlush(display.get());
+        ++keyEventsSent;
     }
 
     void press(const Binding& binding) {
@@ -213,6 +227,7 @@ struct X11Keyboard::Impl {
         levels = keymap->activeGroupLevels();
         bound.fill({});
         nextSpare = 0;
+        keyEventsSent = 0;
         spareKeys.emplace(*writer, keymap->emptyKeys());
         spareKeys->onReuse = [this](KeyNumber key) { forget(key); };
         capsLockLifted = lockedModifiers() & LockMask;
@@ -225,6 +240,7 @@ struct X11Keyboard::Impl {
             if (binding.key) release(std::exchange(binding, {}));
         }
         XSync(display.get(), False);
+        qCDebug(lcX11, "the typing burst sent %d key events", keyEventsSent);
         spareKeys.reset();  // the lent keys go back to empty
         if (capsLockLifted) {
             // A burst that pressed Caps Lock itself ({CAPSLOCK}) leaves the lock flipped from
@@ -260,19 +276,30 @@ struct X11Keyboard::Impl {
     }
 };
 
+namespace {
+
+// Without these no key can be sent: said in the diagnostics as well as in the error box, which
+// shows only when a fill is tried.
+[[noreturn]] void cannotType(const char* reason) {
+    qCWarning(lcX11, "no keystrokes can be sent: %s", reason);
+    throw Error(std::string(reason));
+}
+
+}  // namespace
+
 X11Keyboard::X11Keyboard(const char* displayName) : impl_(std::make_unique<Impl>()) {
     impl_->display.reset(XOpenDisplay(displayName));
-    if (!impl_->display) throw Error(std::string("cannot open the X display for typing"));
+    if (!impl_->display) cannotType("cannot open the X display for typing");
     Display* display = impl_->display.get();
     impl_->writer.emplace(display);
     int event = 0, error = 0, major = 0, minor = 0, opcode = 0;
     if (!XTestQueryExtension(display, &event, &error, &major, &minor)) {
-        throw Error(std::string("the X server has no XTest extension for typing"));
+        cannotType("the X server has no XTest extension for typing");
     }
     major = XkbMajorVersion;
     minor = XkbMinorVersion;
     if (!XkbQueryExtension(display, &opcode, &event, &error, &major, &minor)) {
-        throw Error(std::string("the X server has no XKB extension for typing"));
+        cannotType("the X server has no XKB extension for typing");
     }
     const unsigned locked = impl_->lockedModifiers();
     impl_->state[vk::NumLock] = (locked & XkbKeysymToModifiers(display, XK_Num_Lock)) ? 1 : 0;
