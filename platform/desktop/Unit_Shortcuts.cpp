@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "platform/base/Logging.h"
 #include "platform/files/WholeFile.h"
 
 namespace tessavo::platform {
@@ -105,14 +106,28 @@ QString desktopEntryText(const QString& targetFile, const QString& workingDirect
 bool CreateShortcut(const QString& targetFile, QString name, const QString& folder, int csidl,
                     const QString& iconFile) {
     const QFileInfo target(targetFile);
-    if (!target.isFile()) return false;
+    if (!target.isFile()) {
+        qCWarning(lcPlatform) << "no desktop entry: the program file" << targetFile << "is not a file";
+        return false;
+    }
     if (name.isEmpty()) name = target.completeBaseName();
-    if (!canBeFileName(name)) return false;
+    if (!canBeFileName(name)) {
+        qCWarning(lcPlatform) << "no desktop entry:" << name << "cannot be a file name";
+        return false;
+    }
     if (folder.isEmpty() && csidl == -1) csidl = kCsidlDesktop;
     const std::optional<QString> directory = csidl < 0 ? explicitFolder(folder) : specialFolderPath(csidl);
-    if (!directory) return false;
+    if (!directory) {
+        // Without a desktop folder nothing is written, as intended.
+        qCDebug(lcPlatform) << "no desktop entry: no folder" << folder << "for special folder" << csidl;
+        return false;
+    }
     const QString entry = desktopEntryText(target.absoluteFilePath(), directoryOf(target), name, iconFile);
-    return replaceWholeFile(shortcutFileName(*directory, name), entry.toStdString(), NewFileMode::Executable);
+    const QString file = shortcutFileName(*directory, name);
+    // A failed write says itself why.
+    if (!replaceWholeFile(file, entry.toStdString(), NewFileMode::Executable)) return false;
+    qCDebug(lcPlatform) << "wrote the desktop entry" << file;
+    return true;
 }
 
 }  // namespace tessavo::platform

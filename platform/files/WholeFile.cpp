@@ -8,8 +8,10 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <cerrno>
+#include <cstring>
 #include <optional>
 
+#include "platform/base/Logging.h"
 #include "platform/base/UniqueFd.h"
 
 namespace tessavo::platform {
@@ -21,6 +23,16 @@ std::optional<std::string> nativePath(const QString& path) {
     if (path.isEmpty() || path.contains(QChar(u'\0'))) return std::nullopt;
     const QByteArray encoded = QFile::encodeName(path);
     return std::string(encoded.constData(), static_cast<std::size_t>(encoded.size()));
+}
+
+// Says why a file could not be read or written: the system call that failed left its reason
+// in errno, which is kept for the caller.
+template <class Result>
+Result failure(Result result, const char* what, const QString& path) {
+    const int error = errno;
+    qCWarning(lcPlatform) << what << path << ":" << std::strerror(error);
+    errno = error;
+    return result;
 }
 
 int openRetrying(const std::string& path, int flags, mode_t mode = 0) {
@@ -62,10 +74,12 @@ std::optional<TargetState> inspectTarget(const std::string& target) {
         if (errno == ENOENT) return state;
         return std::nullopt;
     }
-    // Checked with the effective rights, as the write itself would be.
-    if (!S_ISREG(state.status.st_mode) || ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+    if (!S_ISREG(state.status.st_mode)) {
+        errno = S_ISDIR(state.status.st_mode) ? EISDIR : EINVAL;
         return std::nullopt;
     }
+    // Checked with the effective rights, as the write itself would be.
+    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return std::nullopt;
     state.exists = true;
     return state;
 }
@@ -176,9 +190,12 @@ FileContent readWholeFile(const QString& path, std::size_t limit) {
     if (!native) return {ReadOutcome::Missing, {}};
     // Non-blocking, so that a pipe under the name is never waited for.
     const UniqueFd fd(openRetrying(*native, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    if (!fd.valid()) return {errno == ENOENT || errno == ENOTDIR ? ReadOutcome::Missing : ReadOutcome::Failed, {}};
+    if (!fd.valid()) {
+        if (errno == ENOENT || errno == ENOTDIR) return {ReadOutcome::Missing, {}};
+        return failure(FileContent{ReadOutcome::Failed, {}}, "cannot open", path);
+    }
     struct stat status {};
-    if (::fstat(fd.get(), &status) != 0) return {ReadOutcome::Failed, {}};
+    if (::fstat(fd.get(), &status) != 0) return failure(FileContent{ReadOutcome::Failed, {}}, "cannot examine", path);
     if (!S_ISREG(status.st_mode)) return {ReadOutcome::NotRegular, {}};
     if (static_cast<std::uintmax_t>(status.st_size) > limit) return {ReadOutcome::TooLarge, {}};
 
@@ -186,7 +203,7 @@ FileContent readWholeFile(const QString& path, std::size_t limit) {
     char buffer[64 * 1024];
     for (;;) {
         const ssize_t got = readSome(fd.get(), buffer, sizeof buffer);
-        if (got < 0) return {ReadOutcome::Failed, {}};
+        if (got < 0) return failure(FileContent{ReadOutcome::Failed, {}}, "cannot read", path);
         if (got == 0) return content;
         content.bytes.append(buffer, static_cast<std::size_t>(got));
         // The file may grow while it is read.
@@ -216,13 +233,16 @@ bool replaceWholeFile(const QString& target, std::string_view bytes, NewFileMode
     const auto native = nativePath(target);
     if (!native) return false;
     const auto state = inspectTarget(*native);
-    if (!state) return false;
+    if (!state) return failure(false, "may not replace", target);
     const bool executable = mode == NewFileMode::Executable;
     PendingFile pending(*native);
-    if (!pending.open(executable ? 0777 : 0666) || !writeAll(pending.fd(), bytes)) return false;
-    if (!takeOver(pending.fd(), *state)) return false;
-    if (executable && !makeUserExecutable(pending.fd())) return false;
-    return pending.commit();
+    if (!pending.open(executable ? 0777 : 0666)) return failure(false, "cannot make a new file beside", target);
+    if (!writeAll(pending.fd(), bytes) || !takeOver(pending.fd(), *state) ||
+        (executable && !makeUserExecutable(pending.fd()))) {
+        return failure(false, "cannot write the new content of", target);
+    }
+    if (!pending.commit()) return failure(false, "cannot put the new content in place of", target);
+    return true;
 }
 
 bool copyWholeFile(const QString& source, const QString& target) {
@@ -231,13 +251,19 @@ bool copyWholeFile(const QString& source, const QString& target) {
     if (!nativeSource || !nativeTarget) return false;
     const UniqueFd from(openRetrying(*nativeSource, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     struct stat status {};
-    if (!from.valid() || ::fstat(from.get(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
-    if (!inspectTarget(*nativeTarget)) return false;
+    if (!from.valid() || ::fstat(from.get(), &status) != 0) return failure(false, "cannot open", source);
+    if (!S_ISREG(status.st_mode)) {
+        errno = EINVAL;
+        return failure(false, "cannot copy what is not a regular file:", source);
+    }
+    if (!inspectTarget(*nativeTarget)) return failure(false, "may not replace", target);
     PendingFile pending(*nativeTarget);
-    if (!pending.open(0600) || !copyContent(from.get(), pending.fd())) return false;
+    if (!pending.open(0600)) return failure(false, "cannot make a new file beside", target);
     // The copy carries the source's mode, as a copy of a file does.
-    if (::fchmod(pending.fd(), status.st_mode & 07777) != 0) return false;
-    return pending.commit();
+    if (!copyContent(from.get(), pending.fd()) || ::fchmod(pending.fd(), status.st_mode & 07777) != 0)
+        return failure(false, "cannot copy into", target);
+    if (!pending.commit()) return failure(false, "cannot put the copy in place of", target);
+    return true;
 }
 
 PrivateWriteResult writePrivateFile(const QString& target, std::string_view bytes, ExistingFile existing) {

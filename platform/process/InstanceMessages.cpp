@@ -7,6 +7,8 @@
 #include <iterator>
 #include <utility>
 
+#include "platform/base/Logging.h"
+
 namespace tessavo::platform {
 namespace {
 
@@ -48,7 +50,10 @@ InstanceListener::~InstanceListener() = default;
 bool InstanceListener::listen(const QString& path) {
     if (path.isEmpty()) return false;
     QLocalServer::removeServer(path);
-    return server_->listen(path);
+    if (server_->listen(path)) return true;
+    // A later start then cannot reach this instance.
+    qCWarning(lcPlatform) << "cannot listen for later starts on" << path << ":" << server_->errorString();
+    return false;
 }
 
 void InstanceListener::acceptConnections() {
@@ -77,9 +82,13 @@ bool sendInstanceCommand(const QString& path, InstanceCommand command, int timeo
     if (path.isEmpty()) return false;
     QLocalSocket socket;
     socket.connectToServer(path, QIODevice::WriteOnly);
-    if (!socket.waitForConnected(timeoutMs)) return false;
+    if (!socket.waitForConnected(timeoutMs)) {
+        qCWarning(lcPlatform) << "cannot reach the running instance at" << path << ":" << socket.errorString();
+        return false;
+    }
     socket.write(instanceMessage(command));
     const bool written = socket.waitForBytesWritten(timeoutMs);
+    if (!written) qCWarning(lcPlatform) << "cannot send to the running instance:" << socket.errorString();
     socket.disconnectFromServer();
     return written;
 }

@@ -9,6 +9,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <cstring>
+
+#include "platform/base/Logging.h"
 
 namespace tessavo::platform {
 namespace {
@@ -30,18 +33,33 @@ bool isPrivateDirectory(const QByteArray& path) {
 QString temporaryLockDirectory() {
     const QString directory = QDir::tempPath() + QStringLiteral("/tessavo-%1").arg(::geteuid());
     const QByteArray native = QFile::encodeName(directory);
-    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST) return {};
-    return isPrivateDirectory(native) ? directory : QString();
+    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST) {
+        qCWarning(lcPlatform) << "cannot make the lock directory" << directory << ":" << std::strerror(errno);
+        return {};
+    }
+    if (isPrivateDirectory(native)) return directory;
+    qCWarning(lcPlatform) << "the lock directory" << directory << "is not a private directory of this user";
+    return {};
 }
 
 UniqueFd lockExclusively(const QString& path) {
     const QByteArray native = QFile::encodeName(path);
     UniqueFd fd(::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
-    if (!fd.valid()) return fd;
+    if (!fd.valid()) {
+        qCWarning(lcPlatform) << "cannot open the instance lock" << path << ":" << std::strerror(errno);
+        return fd;
+    }
     int result = -1;
     do result = ::flock(fd.get(), LOCK_EX | LOCK_NB);
     while (result != 0 && errno == EINTR);
-    if (result != 0) fd.reset();
+    if (result == 0) return fd;
+    // Held by the running instance is the usual case, and no fault.
+    if (errno == EWOULDBLOCK) {
+        qCDebug(lcPlatform) << "another instance holds" << path;
+    } else {
+        qCWarning(lcPlatform) << "cannot lock" << path << ":" << std::strerror(errno);
+    }
+    fd.reset();
     return fd;
 }
 
@@ -52,7 +70,10 @@ SingleInstance::SingleInstance(const QString& name) : SingleInstance(name, lockD
 SingleInstance::SingleInstance(const QString& name, const QString& directory) {
     // Without a directory there is no lock to take: the program then ends, as when the
     // mutex cannot be created.
-    if (directory.isEmpty()) return;
+    if (directory.isEmpty()) {
+        qCWarning(lcPlatform, "no directory for the single-instance lock: the program ends");
+        return;
+    }
     path_ = directory + u'/' + lockFileName(name);
     lock_ = lockExclusively(path_);
 }

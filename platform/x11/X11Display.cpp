@@ -2,6 +2,8 @@
 
 #include <QGuiApplication>
 
+#include "platform/base/Logging.h"
+
 // Xlib defines macros (Bool, Status) that clash with Qt: it comes after the Qt headers.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -25,7 +27,11 @@ void clearX11Selections() {
     const std::string name = x11DisplayName();
     if (name.empty()) return;
     Display* display = XOpenDisplay(name.c_str());
-    if (!display) return;
+    if (!display) {
+        // The copy stays in the selections another program may still serve.
+        qCWarning(lcX11, "cannot open the X display %s to give up the selections", name.c_str());
+        return;
+    }
     const Atom clipboardAtom = XInternAtom(display, "CLIPBOARD", False);
     XSetSelectionOwner(display, clipboardAtom, None, CurrentTime);
     XSetSelectionOwner(display, XA_PRIMARY, None, CurrentTime);
