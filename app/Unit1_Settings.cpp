@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <exception>
 
 #include "access/LoginState.h"
 #include "access/PasswordChange.h"
@@ -17,6 +18,7 @@
 #include "maintenance/DatabaseProtection.h"
 #include "maintenance/Unit_DB.h"
 #include "platform/base/AppInfo.h"
+#include "platform/base/Logging.h"
 #include "platform/desktop/Dialogs.h"
 #include "platform/desktop/Guard.h"
 #include "store/Connection.h"
@@ -113,8 +115,12 @@ void TForm1::Button9Click() {
         maintenance::clearAllRecords(*ADOQuery1, appDir_, panelText(kClockPanel));
         platform::trigger(Button_ClearAllEdit);
         platform::trigger(Button_Refresh);
+    } catch (const std::exception& error) {
+        // Clearing reports nothing to the user, not even its failure: the remaining steps are
+        // skipped, and only the diagnostics say why.
+        qCWarning(lcMaintenance, "clearing all records failed: %s", error.what());
     } catch (...) {
-        // Clearing reports nothing, not even its failure: the remaining steps are skipped.
+        qCWarning(lcMaintenance, "clearing all records failed with an unknown error");
     }
 }
 

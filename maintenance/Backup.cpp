@@ -1,5 +1,6 @@
 #include "maintenance/Backup.h"
 
+#include "platform/base/Logging.h"
 #include "platform/files/WholeFile.h"
 #include "store/ConnectionString.h"
 
@@ -36,7 +37,11 @@ QString backupFilePath(const QString& appDir, const QString& prefix, const QStri
 }
 
 bool BackupCopy(const QString& appDir, const QString& prefix, const QString& clockText) {
-    return platform::copyWholeFile(store::databasePath(appDir), backupFilePath(appDir, prefix, clockText));
+    const QString backup = backupFilePath(appDir, prefix, clockText);
+    if (platform::copyWholeFile(store::databasePath(appDir), backup)) return true;
+    // Most callers go on with the change all the same; the copy has said why it failed.
+    qCWarning(lcMaintenance) << "no backup was taken:" << backup;
+    return false;
 }
 
 }  // namespace tessavo::maintenance

@@ -6,6 +6,7 @@
 #include <QTemporaryFile>
 
 #include "platform/base/Error.h"
+#include "platform/base/Logging.h"
 #include "platform/files/WholeFile.h"
 #include "store/ConnectionString.h"
 #include "store/SqlCipherFile.h"
@@ -22,10 +23,16 @@ QString destinationSchema() { return QStringLiteral("compacted"); }
 QString freeTempName(const QString& directory) {
     QTemporaryFile reserved(directory + QStringLiteral("~ACPXXXXXX.tmp"));
     reserved.setAutoRemove(false);
-    if (!reserved.open()) return {};
+    if (!reserved.open()) {
+        qCWarning(lcMaintenance) << "cannot make a temporary file in" << directory << ":" << reserved.errorString();
+        return {};
+    }
     const QString name = reserved.fileName();
     reserved.close();
-    return QFile::remove(name) ? name : QString();
+    QFile file(name);
+    if (file.remove()) return name;
+    qCWarning(lcMaintenance) << "cannot remove the temporary file" << name << ":" << file.errorString();
+    return {};
 }
 
 // Removes the compactor's file when the compaction ends, whatever its outcome.
@@ -94,7 +101,12 @@ bool CompactJetDatabase(const QString& path, const QString& password) {
     try {
         rewriteDatabase(path, password, password);
         return true;
+    } catch (const std::exception& error) {
+        // The engine's or the file's message: it names no record and no key.
+        qCWarning(lcMaintenance, "compaction of the database failed: %s", error.what());
+        return false;
     } catch (...) {
+        qCWarning(lcMaintenance, "compaction of the database failed with an unknown error");
         return false;
     }
 }

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "maintenance/Backup.h"
+#include "tests/support/CapturedMessages.h"
 #include "tests/support/FileBytes.h"
 
 using tessavo::maintenance::BackupCopy;
@@ -119,11 +120,13 @@ struct FailureCase {
     bool withDatabase;
     const char* category;
     bool targetIsDirectory;  // a directory already has the backup's name
+    const char* reason;      // the system's, as the diagnostics give it
 };
 
 class BackupCopyFailure : public BackupCopyTest, public ::testing::WithParamInterface<FailureCase> {};
 
-TEST_P(BackupCopyFailure, IsSilentAndLeavesNothingBehind) {
+// The user is told nothing (the change goes on); the diagnostics say which backup and why.
+TEST_P(BackupCopyFailure, SaysWhyOnlyInTheDiagnosticsAndLeavesNothingBehind) {
     const FailureCase& c = GetParam();
     if (c.withDatabase) {
         ASSERT_TRUE(writeBytes(database(), databaseBytes('c')));
@@ -133,18 +136,23 @@ TEST_P(BackupCopyFailure, IsSilentAndLeavesNothingBehind) {
         ASSERT_TRUE(QDir(dir_.path()).mkdir(prefix + "_.udb"));
     }
     const QStringList before = entriesOf(dir_.path());
+    const tessavo::test::CapturedMessages messages;
     EXPECT_FALSE(BackupCopy(appDir(), prefix, ""));
     EXPECT_EQ(entriesOf(dir_.path()), before);
+    ASSERT_EQ(messages.warnings().size(), 2u) << messages.text();
+    EXPECT_TRUE(messages.warnings()[0].startsWith("tessavo.platform: ")) << messages.text();
+    EXPECT_TRUE(messages.warnings()[0].endsWith(QStringLiteral(": ") + c.reason)) << messages.text();
+    EXPECT_TRUE(messages.warnings()[1].startsWith("tessavo.maintenance: no backup was taken")) << messages.text();
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, BackupCopyFailure,
-    ::testing::Values(FailureCase{"noDatabaseFile", false, "网站", false},
+    ::testing::Values(FailureCase{"noDatabaseFile", false, "网站", false, "No such file or directory"},
                       FailureCase{"nameTooLong", true,
                                   "很长的分类名很长的分类名很长的分类名很长的分类名很长的分类名很长的分类名很长的分类名"
                                   "很长的分类名很长的分类名很长的分类名很长的分类名很长的分类名很长的分类名",
-                                  false},
-                      FailureCase{"directoryUnderTheName", true, "网站", true}),
+                                  false, "File name too long"},
+                      FailureCase{"directoryUnderTheName", true, "网站", true, "Is a directory"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(BackupCopyTest, MissingApplicationDirectoryFailsSilently) {

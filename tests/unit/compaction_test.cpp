@@ -12,6 +12,7 @@
 #include "platform/base/Error.h"
 #include "store/ConnectionString.h"
 #include "store/SqlCipherFile.h"
+#include "tests/support/CapturedMessages.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/ScopedPermissionChecks.h"
@@ -193,7 +194,11 @@ TEST_P(CompactInPlaceFails, LeavesTheFileAsItWas) {
     {
         std::optional<test::ScopedReadOnlyDirectory> readOnly;
         if (!readOnlyDirectory().isEmpty()) readOnly.emplace(readOnlyDirectory());
+        const test::CapturedMessages messages;
         EXPECT_FALSE(compact(QString::fromUtf8(c.password)));
+        // The user sees only "数据库压缩失败.": the diagnostics say why, without the key.
+        EXPECT_FALSE(messages.warnings().isEmpty());
+        EXPECT_EQ(messages.text().find(c.password), std::string::npos) << messages.text();
     }
     EXPECT_TRUE(readBytes(app_.databasePath()) == before) << "_.udb changed";
     expectNoTemporaryFiles();
