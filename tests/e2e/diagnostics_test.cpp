@@ -5,8 +5,12 @@
 
 #include "cipher/Unit_Orvel_DESCrypt.h"
 #include "platform/base/AnsiCodePage.h"
+#include "platform/base/Error.h"
+#include "platform/x11/X11Keyboard.h"
 #include "tests/e2e/AutoFillDesktop.h"
+#include "tests/support/CapturedMessages.h"
 #include "tests/support/WaitUntil.h"
+#include "tests/support/XvfbServer.h"
 
 namespace tessavo::test {
 namespace {
@@ -105,6 +109,15 @@ TEST_F(Diagnostics, AHotkeyAnotherProgramHoldsLeavesAWarningWithTheServersReason
     EXPECT_FALSE(output.contains(QStringLiteral("（自动输入密码） was refused"))) << output.toStdString();
     EXPECT_FALSE(output.contains(QStringLiteral("login accepted"))) << "debug output is off by default";
     EXPECT_FALSE(output.contains(QStringLiteral("grabbed Ctrl+Right"))) << "debug output is off by default";
+}
+
+// A fill on such a server shows the error box; the diagnostics say it at once, with the reason.
+TEST(DiagnosticsWithoutXTest, TheKeyboardSaysThatNoKeyCanBeSent) {
+    const XvfbServer xvfb("640x480x24", {"-extension", "XTEST"});
+    const CapturedMessages messages;
+    EXPECT_THROW(platform::X11Keyboard keyboard(xvfb.display().c_str()), Error);
+    EXPECT_EQ(messages.warnings(), QStringList{QStringLiteral("tessavo.platform.x11: no keystrokes can be sent: the X "
+                                                              "server has no XTest extension for typing")});
 }
 
 }  // namespace

@@ -96,14 +96,15 @@ bool reap(pid_t pid, Clock::time_point deadline) {
 
 }  // namespace
 
-XvfbServer::XvfbServer(const std::string& screenGeometry) {
+XvfbServer::XvfbServer(const std::string& screenGeometry, const std::vector<std::string>& serverOptions) {
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) throw std::runtime_error("no pipe for Xvfb");
     const int readFd = pipeFds[0];
     const int writeFd = pipeFds[1];
-    pid_ = spawn(
-        {"Xvfb", "-displayfd", std::to_string(writeFd), "-screen", "0", screenGeometry, "-nolisten", "tcp", "-noreset"},
-        environmentWithDisplay(""), writeFd, true);
+    std::vector<std::string> command = {
+        "Xvfb", "-displayfd", std::to_string(writeFd), "-screen", "0", screenGeometry, "-nolisten", "tcp", "-noreset"};
+    command.insert(command.end(), serverOptions.begin(), serverOptions.end());
+    pid_ = spawn(command, environmentWithDisplay(""), writeFd, true);
     ::close(writeFd);
     try {
         if (pid_ < 0) throw std::runtime_error("cannot start Xvfb");

@@ -13,7 +13,9 @@ namespace tessavo::test {
 class XvfbServer {
 public:
     // Throws std::runtime_error when Xvfb cannot be started or does not get ready in time.
-    explicit XvfbServer(const std::string& screenGeometry = "1280x1024x24");
+    // serverOptions go on Xvfb's command line (e.g. "-extension", "XTEST" to leave one out).
+    explicit XvfbServer(const std::string& screenGeometry = "1280x1024x24",
+                        const std::vector<std::string>& serverOptions = {});
     ~XvfbServer();
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;
