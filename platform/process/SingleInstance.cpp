@@ -34,7 +34,8 @@ QString temporaryLockDirectory() {
     const QString directory = QDir::tempPath() + QStringLiteral("/tessavo-%1").arg(::geteuid());
     const QByteArray native = QFile::encodeName(directory);
     if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST) {
-        qCWarning(lcPlatform) << "cannot make the lock directory" << directory << ":" << std::strerror(errno);
+        const int error = errno;
+        qCWarning(lcPlatform) << "cannot make the lock directory" << directory << ":" << std::strerror(error);
         return {};
     }
     if (isPrivateDirectory(native)) return directory;
@@ -46,18 +47,20 @@ UniqueFd lockExclusively(const QString& path) {
     const QByteArray native = QFile::encodeName(path);
     UniqueFd fd(::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (!fd.valid()) {
-        qCWarning(lcPlatform) << "cannot open the instance lock" << path << ":" << std::strerror(errno);
+        const int error = errno;
+        qCWarning(lcPlatform) << "cannot open the instance lock" << path << ":" << std::strerror(error);
         return fd;
     }
     int result = -1;
     do result = ::flock(fd.get(), LOCK_EX | LOCK_NB);
     while (result != 0 && errno == EINTR);
     if (result == 0) return fd;
+    const int error = errno;
     // Held by the running instance is the usual case, and no fault.
-    if (errno == EWOULDBLOCK) {
+    if (error == EWOULDBLOCK) {
         qCDebug(lcPlatform) << "another instance holds" << path;
     } else {
-        qCWarning(lcPlatform) << "cannot lock" << path << ":" << std::strerror(errno);
+        qCWarning(lcPlatform) << "cannot lock" << path << ":" << std::strerror(error);
     }
     fd.reset();
     return fd;
