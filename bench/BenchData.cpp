@@ -109,11 +109,8 @@ QString rareTitleKeyword() { return QStringLiteral("网站 777"); }
 QString commonAddressKeyword() { return QStringLiteral("example"); }
 
 WorkingCopy::WorkingCopy(const Dataset& dataset) {
-    if (!directory_.isValid()) throw std::runtime_error("no temporary directory");
     const QString source = cachedDatasetDir(dataset) + databaseFileName();
     if (!QFile::copy(source, databasePath())) throw std::runtime_error("cannot copy " + source.toStdString());
 }
-
-QString WorkingCopy::databasePath() const { return appDir() + databaseFileName(); }
 
 }  // namespace tessavo::bench

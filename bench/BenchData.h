@@ -1,8 +1,9 @@
 #pragma once
 
 #include <QString>
-#include <QTemporaryDir>
 #include <vector>
+
+#include "tests/support/TempAppDir.h"
 
 // The generated account databases the benchmarks run on.
 namespace tessavo::bench {
@@ -31,11 +32,11 @@ class WorkingCopy {
 public:
     explicit WorkingCopy(const Dataset& dataset);
     // With a trailing '/'.
-    QString appDir() const { return directory_.path() + u'/'; }
-    QString databasePath() const;
+    QString appDir() const { return directory_.path(); }
+    QString databasePath() const { return directory_.databasePath(); }
 
 private:
-    QTemporaryDir directory_;
+    test::TempAppDir directory_{test::TempAppDir::Contents::Nothing};
 };
 
 }  // namespace tessavo::bench

@@ -6,6 +6,8 @@
 #include "app/Program.h"
 #include "bench/BenchData.h"
 #include "platform/desktop/Dialogs.h"
+#include "tests/support/QuietDialogs.h"
+#include "tests/support/ScopedFake.h"
 
 namespace tessavo::app {
 class TForm1;
@@ -15,18 +17,6 @@ class TForm2;
 }  // namespace tessavo::access
 
 namespace tessavo::bench {
-
-// Answers every box at once (OK, or Yes for a question) and remembers the last text, so the
-// handlers run through their messages as after a user's quick click.
-class QuietDialogs : public platform::Dialogs {
-public:
-    Answer show(const Box& box) override;
-    QString inputQuery(const QString& title, const QString& prompt, const QString& defaultText) override;
-    void beep() override {}
-
-    QString lastText;
-    int shown = 0;
-};
 
 // The program's two windows over a working copy of a dataset on the offscreen platform, with
 // the quiet boxes installed, the login gate run once (as the one-second timer would) and the
@@ -41,7 +31,7 @@ public:
     app::TForm1& main() { return program_->main(); }
     access::TForm2& login() { return program_->login(); }
     const WorkingCopy& files() const { return copy_; }
-    QuietDialogs& dialogs() { return *dialogs_; }
+    test::QuietDialogs& dialogs() { return *dialogs_; }
 
     // Back to the login window: hidden to the tray, then the gate, the entry holding the password.
     void returnToLoginWindow();
@@ -52,8 +42,7 @@ public:
 
 private:
     WorkingCopy copy_;
-    QuietDialogs* dialogs_;
-    std::unique_ptr<platform::Dialogs> previousDialogs_;
+    test::ScopedFake<test::QuietDialogs, platform::Dialogs> dialogs_{&platform::installDialogs};
     std::unique_ptr<app::Program> program_;
 };
 

@@ -9,7 +9,7 @@
 
 #include "bench/BenchData.h"
 #include "bench/FigureTable.h"
-#include "tests/fault/OffscreenSession.h"
+#include "tests/support/OffscreenSession.h"
 
 int main(int argc, char** argv) {
     QTemporaryDir home;

@@ -63,8 +63,8 @@ void measure(benchmark::State& state, const std::function<void()>& prepare, cons
 void nothing() {}
 
 // A handler's run ends with the box it shows on success; anything else is no figure.
-void expectBox(QuietDialogs& dialogs, const char16_t* text) {
-    const QString shown = std::exchange(dialogs.lastText, QString());
+void expectBox(test::QuietDialogs& dialogs, const char16_t* text) {
+    const QString shown = dialogs.take();
     if (shown != QString::fromUtf16(text))
         throw std::runtime_error("the handler showed \"" + shown.toStdString() + "\"");
 }

@@ -30,6 +30,8 @@
 #include "platform/process/Hardening.h"
 #include "platform/process/SingleInstance.h"
 #include "store/ConnectionString.h"
+#include "tests/support/ProgramLogin.h"
+#include "tests/support/ScopedFake.h"
 
 using namespace tessavo;
 
@@ -71,16 +73,14 @@ int runProgram(int argc, char** argv, const QString& appDir, bool logIn) {
     if (!instance.acquired()) return 3;
     QApplication app(argc, argv);
     app::prepareApplication(app);
-    platform::installDialogs(std::make_unique<BoxesEndTheHelper>());
+    const test::ScopedFake<BoxesEndTheHelper, platform::Dialogs> dialogs(&platform::installDialogs);
 
     app::Program program(appDir);
-    program.main().Timer_CheckLogin->stop();
-    platform::trigger(program.main().Button_CheckLogin);
+    test::runLoginGateNow(program);
     if (!program.login().isVisible()) return 4;
     if (!logIn) report("shown");
 
-    program.login().Edit_LoginPass->setText(QStringLiteral("vorel"));
-    platform::trigger(program.login().Button_Logining);
+    test::enterPasswordAndLogIn(program);
     QApplication::processEvents();
     if (!program.main().isVisible()) return 5;
     report("rss " + residentKilobytes());

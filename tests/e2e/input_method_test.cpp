@@ -8,12 +8,14 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <memory>
+#include <optional>
 
 #include "autofill/Unit_SendKey.h"
 #include "platform/keyboard/InputMethod.h"
 #include "platform/keyboard/Keyboard.h"
 #include "platform/x11/X11Keyboard.h"
 #include "tests/support/ScopedEnvironment.h"
+#include "tests/support/ScopedFake.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/WaitUntil.h"
 #include "tests/support/X11Desktop.h"
@@ -78,10 +80,10 @@ protected:
             QStringList{QStringLiteral("--disable=notificationitem,kimpanel,classicui,clipboard")});
         ASSERT_TRUE(waitUntil([] { return platform::inputMethod().isActive().has_value(); }))
             << "fcitx5 does not answer on the session bus";
-        previous_ = platform::installKeyboard(std::make_unique<platform::X11Keyboard>(server_.display().c_str()));
+        keyboard_.emplace(&platform::installKeyboard, server_.display().c_str());
     }
 
-    void TearDown() override { platform::installKeyboard(std::move(previous_)); }
+    void TearDown() override { keyboard_.reset(); }
 
     XvfbServer server_;
     QTemporaryDir home_;
@@ -89,7 +91,7 @@ protected:
     std::unique_ptr<StartedProcess> bus_;
     std::unique_ptr<ScopedEnvironment> busAddress_;
     std::unique_ptr<StartedProcess> inputMethodProcess_;
-    std::unique_ptr<platform::Keyboard> previous_;
+    std::optional<test::ScopedFake<platform::X11Keyboard, platform::Keyboard>> keyboard_;
     ScopedScriptedDialogs dialogs_;
 };
 

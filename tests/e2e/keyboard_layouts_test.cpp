@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "platform/x11/X11Keyboard.h"
 #include "tests/e2e/AutoFillDesktop.h"
 #include "tests/support/KeyLanguageText.h"
+#include "tests/support/ScopedFake.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/WaitUntil.h"
 #include "tests/support/X11Desktop.h"
@@ -136,11 +138,11 @@ protected:
         XSync(display_, False);
         ASSERT_EQ(activeGroup(), GetParam().group);
         desktop_ = std::make_unique<X11Desktop>(server_->display());
-        previous_ = platform::installKeyboard(std::make_unique<platform::X11Keyboard>(server_->display().c_str()));
+        keyboard_.emplace(&platform::installKeyboard, server_->display().c_str());
     }
 
     void TearDown() override {
-        platform::installKeyboard(std::move(previous_));
+        keyboard_.reset();
         desktop_.reset();
         if (display_) {
             XkbLockGroup(display_, XkbUseCoreKbd, 0);
@@ -188,7 +190,7 @@ protected:
     static inline std::unique_ptr<XvfbServer> server_;
     Display* display_ = nullptr;
     std::unique_ptr<X11Desktop> desktop_;
-    std::unique_ptr<platform::Keyboard> previous_;
+    std::optional<test::ScopedFake<platform::X11Keyboard, platform::Keyboard>> keyboard_;
     ScopedScriptedDialogs dialogs_;
 };
 

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -17,6 +18,7 @@
 #include "platform/keyboard/UsKeyboardLayout.h"
 #include "platform/x11/X11Keyboard.h"
 #include "tests/support/KeyLanguageText.h"
+#include "tests/support/ScopedFake.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/XvfbServer.h"
 
@@ -256,7 +258,7 @@ protected:
             EXPECT_TRUE(window_->keysDown().empty()) << "a key stays held after typing";
         }
         window_.reset();
-        platform::installKeyboard(std::move(previous_));
+        keyboard_.reset();
     }
 
     // Sets the layout, then opens the window and the keyboard that see it.
@@ -264,9 +266,8 @@ protected:
         ASSERT_EQ(server_->run({"setxkbmap", "-layout", layout}), 0);
         window_ = std::make_unique<FocusWindow>(server_->display());
         ASSERT_TRUE(window_->hasFocus());
-        if (installed_) return;  // one keyboard for the whole test: it reads each burst's layout itself
-        previous_ = platform::installKeyboard(std::make_unique<platform::X11Keyboard>(server_->display().c_str()));
-        installed_ = true;
+        if (keyboard_) return;  // one keyboard for the whole test: it reads each burst's layout itself
+        keyboard_.emplace(&platform::installKeyboard, server_->display().c_str());
     }
 
     std::string type(const std::string& text) {
@@ -282,8 +283,7 @@ protected:
 
     static std::unique_ptr<test::XvfbServer> server_;
     std::unique_ptr<FocusWindow> window_;
-    std::unique_ptr<platform::Keyboard> previous_;
-    bool installed_ = false;
+    std::optional<test::ScopedFake<platform::X11Keyboard, platform::Keyboard>> keyboard_;
     test::ScopedScriptedDialogs dialogs;
 };
 

@@ -36,7 +36,10 @@
 #include "platform/desktop/Dialogs.h"
 #include "platform/desktop/Guard.h"
 #include "store/ConnectionString.h"
-#include "tests/fault/OffscreenSession.h"
+#include "tests/support/OffscreenSession.h"
+#include "tests/support/ProgramLogin.h"
+#include "tests/support/QuietDialogs.h"
+#include "tests/support/ScopedFake.h"
 
 using namespace tessavo;
 
@@ -50,38 +53,27 @@ void say(const std::string& line) {
     if (write(STDOUT_FILENO, text.data(), text.size()) != static_cast<ssize_t>(text.size())) _exit(0);
 }
 
-// Takes the success boxes of the handlers; any other box ends the worker.
-class WorkerDialogs : public platform::Dialogs {
+// Takes the success boxes of the handlers; an error box or an input query ends the worker.
+class WorkerDialogs final : public test::QuietDialogs {
 public:
     Answer show(const Box& box) override {
         if (box.icon == Icon::Error) fail(box.text);
-        lastText = box.text;
-        return box.buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
+        return QuietDialogs::show(box);
     }
     QString inputQuery(const QString&, const QString& prompt, const QString&) override { fail(prompt); }
-    void beep() override {}
-
-    // The text of the last box, taken: empty when none came since.
-    QString take() { return std::exchange(lastText, QString()); }
 
     [[noreturn]] static void fail(const QString& text) {
         say("box " + text.toStdString());
         _exit(1);
     }
-
-private:
-    QString lastText;
 };
 
 class Worker {
 public:
     Worker(const QString& appDir, WorkerDialogs& dialogs) : program_(appDir), dialogs_(dialogs) {
-        app::TForm1& main = program_.main();
-        main.Timer_CheckLogin->stop();
-        platform::trigger(main.Button_CheckLogin);
-        program_.login().Edit_LoginPass->setText(QStringLiteral("vorel"));
-        platform::trigger(program_.login().Button_Logining);
-        if (!main.isVisible()) WorkerDialogs::fail(QStringLiteral("the login did not show the main window"));
+        test::runLoginGateNow(program_);
+        test::enterPasswordAndLogIn(program_);
+        if (!program_.main().isVisible()) WorkerDialogs::fail(QStringLiteral("the login did not show the main window"));
     }
 
     void add(int round) {
@@ -170,10 +162,8 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
 
-    auto owned = std::make_unique<WorkerDialogs>();
-    WorkerDialogs& dialogs = *owned;
-    platform::installDialogs(std::move(owned));
-    Worker worker(QString::fromLocal8Bit(argv[2]), dialogs);
+    test::ScopedFake<WorkerDialogs, platform::Dialogs> dialogs(&platform::installDialogs);
+    Worker worker(QString::fromLocal8Bit(argv[2]), *dialogs);
     for (int round = 1; round <= kMaxRounds; ++round) {
         worker.add(round);
         if (mode == "edits")

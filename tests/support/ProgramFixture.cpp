@@ -1,13 +1,11 @@
 #include "tests/support/ProgramFixture.h"
 
-#include <QLineEdit>
-#include <QPushButton>
-
 #include "access/Unit_Login.h"
 #include "app/Unit1.h"
 #include "platform/desktop/Guard.h"
 #include "platform/desktop/NotificationArea.h"
 #include "store/InitialDatabase.h"
+#include "tests/support/ProgramLogin.h"
 
 namespace tessavo::test {
 
@@ -26,8 +24,7 @@ void ProgramFixture::TearDown() {
 
 void ProgramFixture::logIn(const QString& password) {
     platform::trigger(main().Button_CheckLogin);
-    login().Edit_LoginPass->setText(password);
-    platform::trigger(login().Button_Logining);
+    enterPasswordAndLogIn(*program_, password);
 }
 
 }  // namespace tessavo::test

@@ -139,15 +139,8 @@ std::vector<std::uint8_t> RecordingKeyboard::keysDown() const {
 
 std::string RecordingKeyboard::timelineText() const { return joined(timeline); }
 
-ScopedRecordingKeyboard::ScopedRecordingKeyboard() {
-    auto keyboard = std::make_unique<RecordingKeyboard>();
-    keyboard_ = keyboard.get();
-    previous_ = platform::installKeyboard(std::move(keyboard));
-}
-
 ScopedRecordingKeyboard::~ScopedRecordingKeyboard() {
-    EXPECT_EQ(keyboard_->typingDepth, 0) << "a typing burst was left open";
-    platform::installKeyboard(std::move(previous_));
+    EXPECT_EQ((*this)->typingDepth, 0) << "a typing burst was left open";
 }
 
 }  // namespace tessavo::test

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/keyboard/Keyboard.h"
+#include "tests/support/ScopedFake.h"
 
 namespace tessavo::test {
 
@@ -66,18 +67,10 @@ std::string virtualKeyName(std::uint8_t vk);
 
 // Installs a RecordingKeyboard for the lifetime of the object; at the end, a typing burst
 // left open fails the test.
-class ScopedRecordingKeyboard {
+class ScopedRecordingKeyboard : public ScopedFake<RecordingKeyboard, platform::Keyboard> {
 public:
-    ScopedRecordingKeyboard();
+    ScopedRecordingKeyboard() : ScopedFake(&platform::installKeyboard) {}
     ~ScopedRecordingKeyboard();
-    ScopedRecordingKeyboard(const ScopedRecordingKeyboard&) = delete;
-    ScopedRecordingKeyboard& operator=(const ScopedRecordingKeyboard&) = delete;
-    RecordingKeyboard* operator->() { return keyboard_; }
-    RecordingKeyboard& operator*() { return *keyboard_; }
-
-private:
-    RecordingKeyboard* keyboard_;
-    std::unique_ptr<platform::Keyboard> previous_;
 };
 
 }  // namespace tessavo::test

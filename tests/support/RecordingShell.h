@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/desktop/Shell.h"
+#include "tests/support/ScopedFake.h"
 
 namespace tessavo::test {
 
@@ -16,17 +17,9 @@ public:
 };
 
 // Installs a RecordingShell for the lifetime of the object.
-class ScopedRecordingShell {
+class ScopedRecordingShell : public ScopedFake<RecordingShell, platform::Shell> {
 public:
-    ScopedRecordingShell();
-    ~ScopedRecordingShell();
-    ScopedRecordingShell(const ScopedRecordingShell&) = delete;
-    ScopedRecordingShell& operator=(const ScopedRecordingShell&) = delete;
-    RecordingShell* operator->() { return shell_; }
-
-private:
-    RecordingShell* shell_;
-    std::unique_ptr<platform::Shell> previous_;
+    ScopedRecordingShell() : ScopedFake(&platform::installShell) {}
 };
 
 }  // namespace tessavo::test

@@ -35,16 +35,9 @@ std::vector<QString> ScriptedDialogs::takeTexts() {
     return texts;
 }
 
-ScopedScriptedDialogs::ScopedScriptedDialogs() {
-    auto dialogs = std::make_unique<ScriptedDialogs>();
-    dialogs_ = dialogs.get();
-    previous_ = platform::installDialogs(std::move(dialogs));
-}
-
 ScopedScriptedDialogs::~ScopedScriptedDialogs() {
-    for (const auto& box : dialogs_->take()) ADD_FAILURE() << "unexpected box: " << box.text.toStdString();
-    EXPECT_TRUE(dialogs_->idle()) << "queued answers were not used";
-    platform::installDialogs(std::move(previous_));
+    for (const auto& box : (*this)->take()) ADD_FAILURE() << "unexpected box: " << box.text.toStdString();
+    EXPECT_TRUE((*this)->idle()) << "queued answers were not used";
 }
 
 }  // namespace tessavo::test

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/desktop/Dialogs.h"
+#include "tests/support/ScopedFake.h"
 
 namespace tessavo::test {
 
@@ -47,18 +48,10 @@ private:
 
 // Installs a ScriptedDialogs for the lifetime of the object and checks at the end that
 // every box was expected and every queued answer used.
-class ScopedScriptedDialogs {
+class ScopedScriptedDialogs : public ScopedFake<ScriptedDialogs, platform::Dialogs> {
 public:
-    ScopedScriptedDialogs();
+    ScopedScriptedDialogs() : ScopedFake(&platform::installDialogs) {}
     ~ScopedScriptedDialogs();
-    ScopedScriptedDialogs(const ScopedScriptedDialogs&) = delete;
-    ScopedScriptedDialogs& operator=(const ScopedScriptedDialogs&) = delete;
-    ScriptedDialogs* operator->() { return dialogs_; }
-    ScriptedDialogs& operator*() { return *dialogs_; }
-
-private:
-    ScriptedDialogs* dialogs_;
-    std::unique_ptr<platform::Dialogs> previous_;
 };
 
 }  // namespace tessavo::test

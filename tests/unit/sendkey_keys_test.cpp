@@ -95,9 +95,7 @@ public:
 // Screen, and no PC keyboard has it.
 TEST(SendKeyMissingKeys, AreReportedAndSkipped) {
     test::ScopedScriptedDialogs dialogs;
-    auto owned = std::make_unique<ShortKeyboard>();
-    ShortKeyboard* keyboard = owned.get();
-    auto previous = platform::installKeyboard(std::move(owned));
+    test::ScopedFake<ShortKeyboard, platform::Keyboard> keyboard(&platform::installKeyboard);
     for (const char* name : {"PRTSC", "CLEAR", "F13", "F14", "F15", "f16", "CLEAR 3"}) {
         keyboard->events.clear();
         const std::string text = std::string("x+{") + name + "}y";
@@ -111,7 +109,6 @@ TEST(SendKeyMissingKeys, AreReportedAndSkipped) {
     EXPECT_TRUE(autofill::SendKeyString(u"{F12}{NUMLOCK}", true)) << "keys the keyboard has still go";
     EXPECT_EQ(keyboard->eventText(), "F12↓ F12↑");
     EXPECT_TRUE(dialogs->take().empty());
-    platform::installKeyboard(std::move(previous));
 }
 
 // A keyboard whose scan codes have a high byte: only the low byte goes with the events.
@@ -121,13 +118,10 @@ public:
 };
 
 TEST(SendKeyScanCodes, OnlyTheLowByteOfTheScanCodeIsSent) {
-    auto owned = std::make_unique<WideScanKeyboard>();
-    WideScanKeyboard* keyboard = owned.get();
-    auto previous = platform::installKeyboard(std::move(owned));
+    test::ScopedFake<WideScanKeyboard, platform::Keyboard> keyboard(&platform::installKeyboard);
     autofill::SendKeyString(u"+b", false);
     const std::vector<RecordedKeyEvent> expected = {{0x10, 0x11, 0}, {0x42, 0x43, 0}, {0x42, 0x43, 2}, {0x10, 0x11, 2}};
     EXPECT_EQ(keyboard->events, expected);
-    platform::installKeyboard(std::move(previous));
 }
 
 TEST_F(SendKeyKeysTest, MinusOneRepeatsTheKey65535Times) {
