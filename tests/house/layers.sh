@@ -45,7 +45,9 @@ list_includes() {
         if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
             git ls-files --cached --others --exclude-standard -- '*.cpp' '*.h'
         else
-            find . -name '*.cpp' -o -name '*.h' | sed 's|^\./||'
+            # Outside a git checkout: every source but those of build folders and hidden ones.
+            find . \( -path './build*' -o -path './.*' \) -prune -o \( -name '*.cpp' -o -name '*.h' \) -print |
+                sed 's|^\./||'
         fi | sort -u | while IFS= read -r file; do
             [ -f "$file" ] || continue
             awk -v file="$file" '
