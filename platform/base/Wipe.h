@@ -1,17 +1,16 @@
 #pragma once
 
 #include <cstddef>
+#include <string.h>
 #include <type_traits>
 
 namespace tessavo::platform {
 
-// Overwrites memory that held a secret (key material, a password, plain text) with zeros. The
-// empty assembly statement that takes the address tells the compiler the zeros are read
-// afterwards, so the stores are kept even when the buffer is about to be freed.
+// Overwrites memory that held a secret (key material, a password, plain text) with zeros.
+// explicit_bzero is the C library's wipe that the compiler never drops, even when the buffer is
+// about to be freed; with fortified builds a wipe of a buffer of known size is also bounds-checked.
 inline void wipe(void* data, std::size_t size) {
-    if (size == 0) return;
-    __builtin_memset(data, 0, size);
-    asm volatile("" : : "r"(data) : "memory");
+    if (size != 0) explicit_bzero(data, size);
 }
 
 // The whole contents of a contiguous buffer (std::string, QByteArray, QString, arrays); its size
