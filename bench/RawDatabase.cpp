@@ -23,8 +23,9 @@ void RawDatabase::Close::operator()(sqlite3* database) const { sqlite3_close_v2(
 
 RawDatabase::RawDatabase(const QString& path) {
     sqlite3* opened = nullptr;
+    // The program's own connection settings: one thread, no locks in the engine.
     const int code = sqlite3_open_v2(QFile::encodeName(path).constData(), &opened,
-                                     SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+                                     SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     database_.reset(opened);
     if (code != SQLITE_OK) fail(opened);
     const QByteArray key = passwordBytes();

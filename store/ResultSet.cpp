@@ -1,7 +1,10 @@
 #include "store/ResultSet.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 
+#include "platform/base/Error.h"
 #include "store/SqlCipherFile.h"
 
 #include <sqlite3.h>
@@ -14,15 +17,33 @@ namespace {
 constexpr std::size_t kBlockSize = 256 * 1024 - 64;
 // A row this large gets a block of its own, so the block being filled is not left half empty.
 constexpr std::size_t kOwnBlockSize = kBlockSize / 4;
+// A row's position: the offset in its block takes the low bits, the block's index the others.
+constexpr int kOffsetBits = 18;
+static_assert(kBlockSize < (std::size_t{1} << kOffsetBits));
+constexpr std::size_t kMaxBlocks = std::size_t{1} << (32 - kOffsetBits);
 
-// Cipher texts: a non-empty, even run of the digits 0-9 and A-F.
+// The value of each upper-case hexadecimal digit; kNotHex marks every other byte. Cipher texts
+// are runs of random digits, so a test per byte that branches on digit or letter would guess
+// wrong half the time: the table lets a whole field be judged and packed without branching.
+constexpr std::uint8_t kNotHex = 0x10;
+constexpr std::array<std::uint8_t, 256> kHexValue = [] {
+    std::array<std::uint8_t, 256> values{};
+    values.fill(kNotHex);
+    for (int digit = 0; digit < 10; ++digit) values['0' + digit] = static_cast<std::uint8_t>(digit);
+    for (int letter = 0; letter < 6; ++letter) values['A' + letter] = static_cast<std::uint8_t>(10 + letter);
+    return values;
+}();
+
+std::uint8_t hexValue(char digit) { return kHexValue[static_cast<unsigned char>(digit)]; }
+
+// Cipher texts: a non-empty, even run of the digits 0-9 and A-F. Most other fields fail at
+// their first byte.
 bool isPackable(std::string_view text) {
-    return !text.empty() && text.size() % 2 == 0 && std::all_of(text.begin(), text.end(), [](char c) {
-        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
-    });
+    if (text.empty() || text.size() % 2 != 0 || hexValue(text.front()) == kNotHex) return false;
+    std::uint8_t seen = 0;
+    for (const char byte : text) seen |= hexValue(byte);
+    return (seen & kNotHex) == 0;
 }
-
-int digitValue(char digit) { return digit <= '9' ? digit - '0' : digit - 'A' + 10; }
 
 // A field's header is twice its stored length, plus one when packed, written 7 bits a byte,
 // lowest first, the high bit set on every byte but the last.
@@ -52,7 +73,7 @@ const char* readHeader(const char* at, std::size_t& header) {
 char* writeField(char* at, std::string_view text, bool packed) {
     if (!packed) return std::copy(text.begin(), text.end(), at);
     for (std::size_t digit = 0; digit < text.size(); digit += 2)
-        *at++ = static_cast<char>(digitValue(text[digit]) << 4 | digitValue(text[digit + 1]));
+        *at++ = static_cast<char>(hexValue(text[digit]) << 4 | hexValue(text[digit + 1]));
     return at;
 }
 
@@ -93,8 +114,9 @@ ResultSet ResultSet::fetch(SqlStatement& statement) {
             const std::size_t stored = packed[column] ? texts[column].size() / 2 : texts[column].size();
             rowSize += headerSize(headerOf(stored, packed[column])) + stored;
         }
-        char* at = result.reserve(rowSize);
-        result.rows_.push_back(at);
+        std::uint32_t position = 0;
+        char* at = result.reserve(rowSize, position);
+        result.rows_.push_back(position);
         for (std::size_t column = 0; column < texts.size(); ++column) {
             const std::size_t stored = packed[column] ? texts[column].size() / 2 : texts[column].size();
             at = writeHeader(at, headerOf(stored, packed[column]));
@@ -106,16 +128,32 @@ ResultSet ResultSet::fetch(SqlStatement& statement) {
     return result;
 }
 
-char* ResultSet::reserve(std::size_t size) {
-    if (size > kOwnBlockSize) return blocks_.emplace_back(std::make_unique_for_overwrite<char[]>(size)).get();
-    if (size > blockFree_) {
-        fill_ = blocks_.emplace_back(std::make_unique_for_overwrite<char[]>(kBlockSize)).get();
+char* ResultSet::reserve(std::size_t size, std::uint32_t& position) {
+    const bool ownBlock = size > kOwnBlockSize;
+    if (ownBlock || size > blockFree_) {
+        // Thousands of blocks are gigabytes of rows: far more than any account list.
+        if (blocks_.size() == kMaxBlocks) throw Error(QStringLiteral("The result is too large to keep in memory."));
+        char* const block =
+            blocks_.emplace_back(std::make_unique_for_overwrite<char[]>(ownBlock ? size : kBlockSize)).get();
+        const std::size_t index = blocks_.size() - 1;
+        if (ownBlock) {
+            position = static_cast<std::uint32_t>(index << kOffsetBits);
+            return block;
+        }
+        fillBlock_ = index;
+        fill_ = block;
         blockFree_ = kBlockSize;
     }
+    position = static_cast<std::uint32_t>((fillBlock_ << kOffsetBits) | (kBlockSize - blockFree_));
     char* const at = fill_;
     fill_ += size;
     blockFree_ -= size;
     return at;
+}
+
+const char* ResultSet::rowStart(int row) const {
+    const std::uint32_t position = rows_[static_cast<std::size_t>(row)];
+    return blocks_[position >> kOffsetBits].get() + (position & ((1u << kOffsetBits) - 1));
 }
 
 int ResultSet::columnIndex(const QString& name) const {
@@ -125,7 +163,7 @@ int ResultSet::columnIndex(const QString& name) const {
 }
 
 ResultSet::StoredField ResultSet::storedField(int row, int column) const {
-    const char* at = rows_[static_cast<std::size_t>(row)];
+    const char* at = rowStart(row);
     for (int skipped = 0;; ++skipped) {
         std::size_t header = 0;
         const char* const bytes = readHeader(at, header);

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -69,16 +70,21 @@ private:
         bool packed;  // the bytes spell hexadecimal digits, two per byte
     };
     StoredField storedField(int row, int column) const;
-    char* reserve(std::size_t size);
+    // Room for a row of `size` bytes, and where the row will be found again.
+    char* reserve(std::size_t size, std::uint32_t& position);
+    const char* rowStart(int row) const;
     void resetCursor();
     void moveTo(int row);
 
     QStringList columnNames_;
     std::optional<KeyColumn> keyColumn_;
     std::vector<std::unique_ptr<char[]>> blocks_;  // the stored rows, each whole in one block
+    std::size_t fillBlock_ = 0;                    // the block being filled
     char* fill_ = nullptr;                         // where the next row goes in the block being filled
     std::size_t blockFree_ = 0;                    // and how many bytes that block has left
-    std::vector<const char*> rows_;                // where each row still in the result begins, in order
+    // Where each row still in the result begins, in order: its block's index in the high bits,
+    // its offset in that block in the low ones (half the size of a pointer per row).
+    std::vector<std::uint32_t> rows_;
     int current_ = -1;
     bool eof_ = true;
     bool bof_ = true;

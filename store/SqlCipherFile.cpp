@@ -148,8 +148,9 @@ void SqlCipherFile::Close::operator()(sqlite3* database) const { sqlite3_close_v
 
 SqlCipherFile::SqlCipherFile(const QString& path, const QString& key, Mode mode) : path_(path) {
     // The connection may create files (ATTACH of a new file needs it); the URI keeps an
-    // existing main file from being made.
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI;
+    // existing main file from being made. A connection is only ever used by the thread that
+    // opened it, so the engine's locks around every call are left out.
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX;
     sqlite3* opened = nullptr;
     const int code = sqlite3_open_v2(fileUri(path, mode).constData(), &opened, flags, nullptr);
     database_.reset(opened);  // the engine hands out a handle even when opening fails
