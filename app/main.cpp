@@ -1,11 +1,16 @@
-// The program entry: one instance per user, the theme and title, the two windows, the loop.
+// The program entry: one instance per user, the theme and title, the two windows, the loop; or,
+// with --fill, a request to the running instance.
 #include <QApplication>
+#include <cstdio>
 
+#include "app/LaunchRequest.h"
 #include "app/Program.h"
 #include "app/Startup.h"
 #include "app/Unit1.h"
+#include "autofill/Hotkeys.h"
 #include "platform/base/AppInfo.h"
 #include "platform/desktop/Guard.h"
+#include "platform/desktop/SessionKind.h"
 #include "platform/process/Hardening.h"
 #include "platform/process/InstanceMessages.h"
 #include "platform/process/SingleInstance.h"
@@ -23,16 +28,59 @@ int reachRunningInstance(app::QtCommandLine& qtCommandLine, const platform::Sing
     return 0;
 }
 
+void tell(const QString& text) { std::fputs(text.toLocal8Bit().constData(), stderr); }
+
+// A fill start asks the running instance to fill and ends; it never shows a window of its own,
+// so the window the user fills into keeps the focus.
+int askForFill(app::QtCommandLine& qtCommandLine, const platform::SingleInstance& instance,
+               platform::InstanceCommand command) {
+    if (instance.acquired()) {
+        tell(app::noRunningInstanceText());
+        return 1;
+    }
+    const QCoreApplication app(qtCommandLine.argc(), qtCommandLine.argv());
+    if (platform::sendInstanceCommand(instance.socketPath(), command)) return 0;
+    tell(app::noRunningInstanceText());
+    return 1;
+}
+
+QStringList argumentsOf(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+void runCommand(app::Program& program, platform::InstanceCommand command) {
+    switch (command) {
+        case platform::InstanceCommand::Show:
+            program.main().LaterStartClick();
+            break;
+        case platform::InstanceCommand::FillAccount:
+            autofill::FillAsIfPressed(autofill::kAccountHotkey);
+            break;
+        case platform::InstanceCommand::FillPassword:
+            autofill::FillAsIfPressed(autofill::kPasswordHotkey);
+            break;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     platform::hardenProcess();
+    const app::Launch launch = app::launchOf(argumentsOf(argc, argv));
+    if (launch == app::Launch::BadUsage) {
+        tell(app::usageText());
+        return 2;
+    }
     app::QtCommandLine qtCommandLine(argc > 0 ? argv[0] : nullptr);
     const platform::SingleInstance instance(applicationTitle());
+    if (const auto fill = app::fillCommandOf(launch)) return askForFill(qtCommandLine, instance, *fill);
     if (!instance.acquired()) return reachRunningInstance(qtCommandLine, instance);
 
     QApplication application(qtCommandLine.argc(), qtCommandLine.argv());
     app::prepareApplication(application);
+    platform::chosenFillPath();  // chosen and logged once, at start
     app::Program program(QCoreApplication::applicationDirPath() + QLatin1Char('/'));
     // The main window's close ends the program whatever else is shown: quit() would first ask
     // every window to close and give up while the login window (which refuses) is up.
@@ -41,7 +89,7 @@ int main(int argc, char** argv) {
         Qt::QueuedConnection);
     platform::InstanceListener laterStarts;
     platform::bindGuardedCall(&laterStarts, &platform::InstanceListener::commandReceived, &program.main(),
-                              [&program](platform::InstanceCommand) { program.main().LaterStartClick(); });
+                              [&program](platform::InstanceCommand command) { runCommand(program, command); });
     laterStarts.listen(instance.socketPath());
     return application.exec();
 }

@@ -11,6 +11,7 @@
 #include "platform/base/Logging.h"
 #include "platform/desktop/Dialogs.h"
 #include "platform/desktop/Guard.h"
+#include "platform/desktop/SessionKind.h"
 #include "platform/keyboard/GlobalAtoms.h"
 #include "platform/keyboard/GlobalHotkeys.h"
 #include "platform/keyboard/InputMethod.h"
@@ -27,11 +28,40 @@ constexpr std::size_t kHotkeyCount = kAutoFillHotkeys.size();
 // after the release), and whether a refused grab of it was told of already.
 std::array<int, kHotkeyCount> hotkeyIds{};
 std::array<bool, kHotkeyCount> refusalTold{};
+// What the last registration's hotkeys fill; a fill command reaches the same fields.
+AutoFillTargets registeredTargets;
+
+// Where a fill request came from. A hotkey press reaches us only while an X11 window has the
+// focus (a Wayland compositor passes the grabbed key to Xwayland only then), so our X11 keys
+// reach that window; a command may come while any window has it.
+enum class FillOrigin { HotkeyPress, Command };
 
 // How long a user may still hold the hotkey's Ctrl before the keys go out all the same.
 constexpr int kModifierReleaseWait = 2000;
 
 QString chooseRecordFirst() { return QStringLiteral("请先选择一组帐号,才能自动输入账户密码.!"); }
+
+QString nothingCanType(bool pasting, const QLineEdit* field, const AutoFillTargets& targets) {
+    const QString missing = QStringLiteral(
+        "无法自动输入：当前是 Wayland 会话，没有可用的 Wayland 键盘接口"
+        "（虚拟键盘协议），按键送不到当前窗口。");
+    if (!pasting) {
+        return missing + QStringLiteral(
+                             "请在“软件设置”中改用“帐号密码粘贴式”，再在目标窗口中按 Ctrl+V 粘贴；"
+                             "或注销后登录 X11 会话。");
+    }
+    return missing + QStringLiteral("%1已复制到剪贴板，请在目标窗口中按 Ctrl+V 粘贴；或注销后登录 X11 会话。")
+                         .arg(field == targets.account ? QStringLiteral("帐号") : QStringLiteral("密码"));
+}
+
+// With no way to type, paste mode still copies (the copy arms the clipboard wipe) and the user pastes.
+void tellNothingCanType(QAbstractButton* copyButton, const QLineEdit* field, const AutoFillTargets& targets) {
+    qCDebug(lcAutofill, "nothing can type on the fill path %s: the fill is told, not sent",
+            platform::fillPathName(platform::chosenFillPath()));
+    const bool pasting = targets.pasteMode->isChecked();
+    if (pasting) platform::trigger(copyButton);
+    platform::inform(nothingCanType(pasting, field, targets));
+}
 
 // A hotkey another program holds is told of once, at the first login that cannot take it; a key
 // taken again is told of again when it is lost again.
@@ -92,12 +122,30 @@ void fill(QAbstractButton* copyButton, const QLineEdit* field, const AutoFillTar
     }
 }
 
+void fillFor(int id, const AutoFillTargets& targets, FillOrigin origin) {
+    // A record without a password cannot have its account name filled either.
+    if (targets.account->text().isEmpty() || targets.password->text().isEmpty()) {
+        platform::inform(chooseRecordFirst());
+        return;
+    }
+    for (std::size_t i = 0; i < kHotkeyCount; ++i) {
+        const AutoFillHotkey& hotkey = kAutoFillHotkeys[i];
+        if (id != hotkeyIds[i]) continue;
+        if (origin == FillOrigin::Command && !platform::canType(platform::chosenFillPath())) {
+            tellNothingCanType(targets.*hotkey.copyButton, targets.*hotkey.field, targets);
+        } else {
+            fill(targets.*hotkey.copyButton, targets.*hotkey.field, targets);
+        }
+    }
+}
+
 }  // namespace
 
 int HotkeyAccountId() { return hotkeyIds[0]; }
 int HotkeyPasswordId() { return hotkeyIds[1]; }
 
 void RegisterAutoFillHotkeys(const AutoFillTargets& targets) {
+    registeredTargets = targets;
     for (std::size_t i = 0; i < kHotkeyCount; ++i)
         hotkeyIds[i] = platform::GlobalAddAtom(QString::fromLatin1(kAutoFillHotkeys[i].atomName));
     // A press arrives from the event loop like any other event: its errors get the error box.
@@ -114,16 +162,16 @@ void RegisterAutoFillHotkeys(const AutoFillTargets& targets) {
     if (hotkeys.available()) tellOfRefusedHotkeys(refused);
 }
 
-void HotkeyMessage(int id, const AutoFillTargets& targets) {
-    // A record without a password cannot have its account name filled either.
-    if (targets.account->text().isEmpty() || targets.password->text().isEmpty()) {
-        platform::inform(chooseRecordFirst());
+void HotkeyMessage(int id, const AutoFillTargets& targets) { fillFor(id, targets, FillOrigin::HotkeyPress); }
+
+void FillAsIfPressed(std::size_t row) {
+    // Before the first login the hotkeys are not registered and a press does nothing; so does this.
+    if (row >= kHotkeyCount || hotkeyIds[row] == 0) {
+        qCDebug(lcAutofill, "a fill command before any login: nothing to fill");
         return;
     }
-    for (std::size_t i = 0; i < kHotkeyCount; ++i) {
-        const AutoFillHotkey& hotkey = kAutoFillHotkeys[i];
-        if (id == hotkeyIds[i]) fill(targets.*hotkey.copyButton, targets.*hotkey.field, targets);
-    }
+    qCDebug(lcAutofill, "a fill command does what %s does", kAutoFillHotkeys[row].shownName);
+    fillFor(hotkeyIds[row], registeredTargets, FillOrigin::Command);
 }
 
 void ReleaseAutoFillHotkeys() {
@@ -134,6 +182,7 @@ void ReleaseAutoFillHotkeys() {
     for (const int id : hotkeyIds) platform::GlobalDeleteAtom(static_cast<std::uint16_t>(id));
     hotkeyIds.fill(0);
     refusalTold.fill(false);
+    registeredTargets = {};
 }
 
 }  // namespace tessavo::autofill

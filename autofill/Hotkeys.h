@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/keyboard/Keyboard.h"
@@ -38,6 +39,10 @@ inline constexpr std::array kAutoFillHotkeys = {
                    &AutoFillTargets::copyPassword},
 };
 
+// The rows of kAutoFillHotkeys.
+inline constexpr std::size_t kAccountHotkey = 0;
+inline constexpr std::size_t kPasswordHotkey = 1;
+
 // Identifiers of the two hotkeys, the values of the atoms "8" and "9": 0 until the first
 // successful login and again after the release.
 int HotkeyAccountId();
@@ -53,6 +58,12 @@ void RegisterAutoFillHotkeys(const AutoFillTargets& targets);
 // the focused window: in paste mode through its copy button and Ctrl+V, in keystroke mode
 // through SendKeyString. Any other identifier does nothing after the checks.
 void HotkeyMessage(int id, const AutoFillTargets& targets);
+// A fill asked for from outside the program (a desktop's own shortcut running `tessavo --fill`):
+// what a press of the hotkey in that row of kAutoFillHotkeys does, on the targets of the last
+// registration; nothing while no login has registered the hotkeys. Such a fill may come while a
+// window our keys cannot reach has the focus: when the session's fill path cannot type, it says
+// so (in paste mode after the copy) instead of sending keys nowhere.
+void FillAsIfPressed(std::size_t row);
 // Unregisters both hotkeys and drops one reference of each atom; nothing to do when no login
 // succeeded or the hotkeys were released already.
 void ReleaseAutoFillHotkeys();

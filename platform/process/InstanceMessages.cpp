@@ -15,6 +15,8 @@ namespace {
 // Every command with its words; a later command is one more row.
 constexpr std::pair<InstanceCommand, const char*> kCommandWords[] = {
     {InstanceCommand::Show, "show"},
+    {InstanceCommand::FillAccount, "fill account"},
+    {InstanceCommand::FillPassword, "fill password"},
 };
 
 // How long a connection may take to deliver its request.

@@ -12,11 +12,13 @@ namespace tessavo::platform {
 
 // What a later start of the program asks of the instance that runs already.
 enum class InstanceCommand {
-    Show,  // what a click on the tray icon does
+    Show,          // what a click on the tray icon does
+    FillAccount,   // what Ctrl+Left does: fill the chosen record's account name
+    FillPassword,  // what Ctrl+Right does: fill the chosen record's password
 };
 
 // A request is one line of ASCII: the protocol's name and version, a blank, the command's
-// words, a line feed ("tessavo/1 show\n"); commands with arguments carry them as further
+// words, a line feed ("tessavo/1 show\n", "tessavo/1 fill password\n"); commands with arguments carry them as further
 // words. Nothing longer than kMaxInstanceMessage bytes is ever a request.
 inline constexpr qsizetype kMaxInstanceMessage = 64;
 QByteArray instanceMessage(InstanceCommand command);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QByteArray>
+#include <utility>
 
 #include "platform/process/InstanceMessages.h"
 #include "platform/process/SingleInstance.h"
@@ -9,9 +10,16 @@
 namespace tessavo::platform {
 namespace {
 
-TEST(InstanceMessages, TheShowRequestIsOneLineAndReadsBack) {
-    EXPECT_EQ(instanceMessage(InstanceCommand::Show), QByteArray("tessavo/1 show\n"));
-    EXPECT_EQ(parseInstanceMessage(instanceMessage(InstanceCommand::Show)), InstanceCommand::Show);
+TEST(InstanceMessages, EachRequestIsOneLineAndReadsBack) {
+    const std::pair<InstanceCommand, QByteArray> requests[] = {
+        {InstanceCommand::Show, "tessavo/1 show\n"},
+        {InstanceCommand::FillAccount, "tessavo/1 fill account\n"},
+        {InstanceCommand::FillPassword, "tessavo/1 fill password\n"},
+    };
+    for (const auto& [command, line] : requests) {
+        EXPECT_EQ(instanceMessage(command), line);
+        EXPECT_EQ(parseInstanceMessage(line), command) << line.toStdString();
+    }
 }
 
 TEST(InstanceMessages, AnythingElseIsNoRequest) {
@@ -24,8 +32,16 @@ TEST(InstanceMessages, AnythingElseIsNoRequest) {
         "tessavo/1 show \n",
         "tessavo/1  show\n",
         "tessavo/1 SHOW\n",
-        "tessavo/2 show\n",          // a later protocol
-        "tessavo/1 fill account\n",  // not a command of this build
+        "tessavo/2 show\n",  // a later protocol
+        "tessavo/1 fill\n",  // a fill names its field
+        "tessavo/1 fill note\n",
+        "tessavo/1 fill  password\n",
+        "tessavo/1 fill password \n",
+        "tessavo/1 fill Password\n",
+        "tessavo/1 fill account password\n",
+        "tessavo/1 fillaccount\n",
+        "tessavo/1 fill password\nshow\n",
+        "tessavo/1 fill-password\n",
         "tessavo/1 dance\n",
         QByteArray("tessavo/1 show\0\n", 16),
         QByteArray("tessavo/1 show\n") + QByteArray(100, 'x'),
