@@ -74,9 +74,10 @@ QStringList ProgramHome::shownBoxes() const {
 QProcessEnvironment ProgramHome::environment(const std::string& display) const {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     // Nothing of the desktop the tests run in: no session bus (so the tray icon goes to the X11
-    // tray host), no session manager, no platform theme.
+    // tray host), no session manager, no platform theme, no Wayland session around the X server.
     for (const char* name : {"DBUS_SESSION_BUS_ADDRESS", "SESSION_MANAGER", "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION",
-                             "QT_QPA_PLATFORMTHEME", "QT_STYLE_OVERRIDE", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {
+                             "QT_QPA_PLATFORMTHEME", "QT_STYLE_OVERRIDE", "XDG_DATA_HOME", "XDG_CACHE_HOME",
+                             "WAYLAND_DISPLAY", "XDG_SESSION_TYPE"}) {
         environment.remove(QString::fromLatin1(name));
     }
     environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
