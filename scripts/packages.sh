@@ -3,7 +3,7 @@
 # What building and running the program needs; Qt's Chinese catalogue gives Qt's own buttons
 # and menus the program's language.
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libsqlcipher-dev libargon2-dev
-                libx11-dev libxtst-dev libxkbcommon-dev libgl-dev qt6-translations-l10n)
+                libx11-dev libxtst-dev libxkbcommon-dev libgl-dev qt6-translations-l10n libwayland-dev)
 # What the test tiers need besides: GoogleTest, the sqlcipher shell, an X server and its helpers,
 # programs of others to type into (xterm, zenity's GTK entry), fcitx5 with Pinyin on a private
 # session bus, a tray host, a Chinese font for readable screenshots, clang for the fuzz targets, the
