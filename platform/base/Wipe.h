@@ -1,7 +1,7 @@
 #pragma once
 
-#include <cstddef>
 #include <string.h>
+#include <cstddef>
 #include <type_traits>
 
 namespace tessavo::platform {
