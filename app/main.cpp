@@ -19,27 +19,29 @@ using namespace tessavo;
 
 namespace {
 
-// A later start hands the running instance what a click on its tray icon does, then ends: on
-// a desktop without a tray (or before its tray has come up) that is the way back to a hidden
-// program.
-int reachRunningInstance(app::QtCommandLine& qtCommandLine, const platform::SingleInstance& instance) {
+// Hands the running instance a command; false when none takes it.
+bool handToRunningInstance(app::QtCommandLine& qtCommandLine, const platform::SingleInstance& instance,
+                           platform::InstanceCommand command) {
     const QCoreApplication app(qtCommandLine.argc(), qtCommandLine.argv());
-    platform::sendInstanceCommand(instance.socketPath(), platform::InstanceCommand::Show);
-    return 0;
+    return platform::sendInstanceCommand(instance.socketPath(), command);
 }
 
 void tell(const QString& text) { std::fputs(text.toLocal8Bit().constData(), stderr); }
 
+// A later start hands the running instance what a click on its tray icon does, then ends: on
+// a desktop without a tray (or before its tray has come up) that is the way back to a hidden
+// program.
+int reachRunningInstance(app::QtCommandLine& qtCommandLine, const platform::SingleInstance& instance) {
+    handToRunningInstance(qtCommandLine, instance, platform::InstanceCommand::Show);
+    return 0;
+}
+
 // A fill start asks the running instance to fill and ends; it never shows a window of its own,
-// so the window the user fills into keeps the focus.
+// so the window the user fills into keeps the focus. Holding the instance lock itself means no
+// instance runs.
 int askForFill(app::QtCommandLine& qtCommandLine, const platform::SingleInstance& instance,
                platform::InstanceCommand command) {
-    if (instance.acquired()) {
-        tell(app::noRunningInstanceText());
-        return 1;
-    }
-    const QCoreApplication app(qtCommandLine.argc(), qtCommandLine.argv());
-    if (platform::sendInstanceCommand(instance.socketPath(), command)) return 0;
+    if (!instance.acquired() && handToRunningInstance(qtCommandLine, instance, command)) return 0;
     tell(app::noRunningInstanceText());
     return 1;
 }
