@@ -1,11 +1,12 @@
 #include "store/ResultSet.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 
 #include "platform/base/Error.h"
+#include "store/RepeatedFields.h"
 #include "store/SqlCipherFile.h"
+#include "store/StoredFields.h"
 
 #include <sqlite3.h>
 
@@ -21,72 +22,8 @@ constexpr std::size_t kOwnBlockSize = kBlockSize / 4;
 constexpr int kOffsetBits = 18;
 static_assert(kBlockSize < (std::size_t{1} << kOffsetBits));
 constexpr std::size_t kMaxBlocks = std::size_t{1} << (32 - kOffsetBits);
-
-// The value of each upper-case hexadecimal digit; kNotHex marks every other byte. Cipher texts
-// are runs of random digits, so a test per byte that branches on digit or letter would guess
-// wrong half the time: the table lets a whole field be judged and packed without branching.
-constexpr std::uint8_t kNotHex = 0x10;
-constexpr std::array<std::uint8_t, 256> kHexValue = [] {
-    std::array<std::uint8_t, 256> values{};
-    values.fill(kNotHex);
-    for (int digit = 0; digit < 10; ++digit) values['0' + digit] = static_cast<std::uint8_t>(digit);
-    for (int letter = 0; letter < 6; ++letter) values['A' + letter] = static_cast<std::uint8_t>(10 + letter);
-    return values;
-}();
-
-std::uint8_t hexValue(char digit) { return kHexValue[static_cast<unsigned char>(digit)]; }
-
-// The two loops over digits below stay plain byte-by-byte code: the compiler's vector form of
-// them spills to the stack and is slower.
-#if defined(__GNUC__) && !defined(__clang__)
-#define TESSAVO_SCALAR_LOOP __attribute__((optimize("no-tree-vectorize")))
-#else
-#define TESSAVO_SCALAR_LOOP
-#endif
-
-// Cipher texts: a non-empty, even run of the digits 0-9 and A-F. Most other fields fail at
-// their first byte.
-TESSAVO_SCALAR_LOOP bool isPackable(std::string_view text) {
-    if (text.empty() || text.size() % 2 != 0 || hexValue(text.front()) == kNotHex) return false;
-    std::uint8_t seen = 0;
-    for (const char byte : text) seen |= hexValue(byte);
-    return (seen & kNotHex) == 0;
-}
-
-// A field's header is twice its stored length, plus one when packed, written 7 bits a byte,
-// lowest first, the high bit set on every byte but the last.
-std::size_t headerOf(std::size_t storedLength, bool packed) { return storedLength * 2 + (packed ? 1 : 0); }
-
-std::size_t headerSize(std::size_t header) {
-    std::size_t size = 1;
-    for (; header >= 0x80; header >>= 7) ++size;
-    return size;
-}
-
-char* writeHeader(char* at, std::size_t header) {
-    for (; header >= 0x80; header >>= 7) *at++ = static_cast<char>(header | 0x80);
-    *at++ = static_cast<char>(header);
-    return at;
-}
-
-const char* readHeader(const char* at, std::size_t& header) {
-    header = 0;
-    for (int shift = 0;; shift += 7) {
-        const auto byte = static_cast<unsigned char>(*at++);
-        header |= static_cast<std::size_t>(byte & 0x7F) << shift;
-        if (byte < 0x80) return at;
-    }
-}
-
-TESSAVO_SCALAR_LOOP char* packDigits(char* at, std::string_view digits) {
-    for (std::size_t digit = 0; digit < digits.size(); digit += 2)
-        *at++ = static_cast<char>(hexValue(digits[digit]) << 4 | hexValue(digits[digit + 1]));
-    return at;
-}
-
-char* writeField(char* at, std::string_view text, bool packed) {
-    return packed ? packDigits(at, text) : std::copy(text.begin(), text.end(), at);
-}
+// Rows read before repeated fields are looked for.
+constexpr std::size_t kRowsBeforeSharing = 256;
 
 QString utf8Text(const char* text) { return QString::fromUtf8(text != nullptr ? text : ""); }
 
@@ -115,26 +52,51 @@ ResultSet ResultSet::fetch(SqlStatement& statement) {
     for (int column = 0; column < columns; ++column) result.columnNames_.append(statement.columnName(column));
     result.keyColumn_ = findKeyColumn(statement);
 
-    std::vector<std::string_view> texts(static_cast<std::size_t>(columns));
-    std::vector<char> packed(static_cast<std::size_t>(columns));
+    // Per column: the field's stored form, or the number of the shared copy it repeats.
+    struct Field {
+        StoredField stored;
+        std::size_t size = 0;  // what it takes in the row
+        std::optional<std::uint32_t> shared;
+        const char* written = nullptr;  // the stored form already written ahead, to be copied
+        bool remember = false;
+    };
+    std::vector<Field> fields(static_cast<std::size_t>(columns));
+    std::vector<char> scratch(fields.size() * RepeatedFields::kLongest);
+    // A short result is not worth the tables that find repeats.
+    std::optional<RepeatedFields> repeated;
     while (statement.step()) {
+        if (result.rows_.size() == kRowsBeforeSharing) repeated.emplace(columns, result.shared_);
         std::size_t rowSize = 0;
-        for (std::size_t column = 0; column < texts.size(); ++column) {
-            texts[column] = statement.utf8(static_cast<int>(column));
-            packed[column] = isPackable(texts[column]);
-            const std::size_t stored = packed[column] ? texts[column].size() / 2 : texts[column].size();
-            rowSize += headerSize(headerOf(stored, packed[column])) + stored;
+        for (int column = 0; column < columns; ++column) {
+            Field& field = fields[static_cast<std::size_t>(column)];
+            field = Field{StoredField::of(statement.utf8(column)), 0, std::nullopt, nullptr, false};
+            field.size = field.stored.size();
+            if (repeated && repeated->watches(column, field.size)) {
+                char* const start = scratch.data() + static_cast<std::size_t>(column) * RepeatedFields::kLongest;
+                field.stored.write(start);
+                field.written = start;
+                const RepeatedFields::Seen seen = repeated->look(column, {start, field.size});
+                field.remember = seen.worthRemembering;
+                field.shared = seen.shared;
+                if (seen.shared) field.size = StoredField::referenceSize(*seen.shared);
+            }
+            rowSize += field.size;
         }
         std::uint32_t position = 0;
         char* at = result.reserve(rowSize, position);
         result.rows_.push_back(position);
-        for (std::size_t column = 0; column < texts.size(); ++column) {
-            const std::size_t stored = packed[column] ? texts[column].size() / 2 : texts[column].size();
-            at = writeHeader(at, headerOf(stored, packed[column]));
-            at = writeField(at, texts[column], packed[column]);
+        for (int column = 0; column < columns; ++column) {
+            const Field& field = fields[static_cast<std::size_t>(column)];
+            if (field.shared) {
+                at = StoredField::writeReference(at, *field.shared);
+                continue;
+            }
+            if (field.remember) repeated->remember(column, at);
+            at = field.written != nullptr ? std::copy_n(field.written, field.size, at) : field.stored.write(at);
         }
     }
     result.rows_.shrink_to_fit();
+    result.shared_.shrink_to_fit();
     result.resetCursor();
     return result;
 }
@@ -173,37 +135,21 @@ int ResultSet::columnIndex(const QString& name) const {
     return -1;
 }
 
-ResultSet::StoredField ResultSet::storedField(int row, int column) const {
+std::string_view ResultSet::fieldKey(int row, int column) const {
     const char* at = rowStart(row);
     for (int skipped = 0;; ++skipped) {
-        std::size_t header = 0;
-        const char* const bytes = readHeader(at, header);
-        const std::size_t size = header >> 1;
-        if (skipped == column)
-            return StoredField{std::string_view(at, static_cast<std::size_t>(bytes - at)),
-                               std::string_view(bytes, size), (header & 1) != 0};
-        at = bytes + size;
+        std::string_view stored;
+        bool isReference = false;
+        std::uint32_t shared = 0;
+        at = StoredField::next(at, stored, isReference, shared);
+        if (skipped < column) continue;
+        if (!isReference) return stored;
+        StoredField::next(shared_[shared], stored, isReference, shared);
+        return stored;
     }
 }
 
-std::string_view ResultSet::fieldKey(int row, int column) const {
-    const StoredField field = storedField(row, column);
-    return std::string_view(field.header.data(), field.header.size() + field.bytes.size());
-}
-
-QString ResultSet::text(int row, int column) const {
-    const StoredField field = storedField(row, column);
-    if (!field.packed) return QString::fromUtf8(field.bytes.data(), static_cast<qsizetype>(field.bytes.size()));
-    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-    QString text(static_cast<qsizetype>(field.bytes.size() * 2), Qt::Uninitialized);
-    QChar* out = text.data();
-    for (const char byte : field.bytes) {
-        const auto value = static_cast<unsigned char>(byte);
-        *out++ = QChar(kDigits[value >> 4]);
-        *out++ = QChar(kDigits[value & 0x0F]);
-    }
-    return text;
-}
+QString ResultSet::text(int row, int column) const { return StoredField::text(fieldKey(row, column)); }
 
 void ResultSet::resetCursor() {
     current_ = rows_.empty() ? -1 : 0;

@@ -16,8 +16,8 @@ class SqlStatement;
 // A static result: every row fetched when the query opened, walked in both directions with a
 // current row. Rows are kept compactly and turned into QString only field by field when read,
 // so a large browse costs little memory and opens quickly: the fields of a row stand back to
-// back in large blocks, each behind a short header holding its length, and a field written in
-// upper-case hexadecimal digits (the cipher texts) is kept as the bytes it spells, half its size.
+// back in large blocks, each in its stored form (see StoredFields.h), and a short field that
+// repeats in its column (a category, a login name) is kept once for the whole result.
 class ResultSet {
 public:
     // The column through which a row is found again in its table, to delete it.
@@ -64,12 +64,6 @@ public:
     void removeCurrentRow();
 
 private:
-    struct StoredField {
-        std::string_view header;  // the length and the packing, as written before the bytes
-        std::string_view bytes;
-        bool packed;  // the bytes spell hexadecimal digits, two per byte
-    };
-    StoredField storedField(int row, int column) const;
     // Room for a row of `size` bytes, and where the row will be found again.
     char* reserve(std::size_t size, std::uint32_t& position);
     const char* rowStart(int row) const;
@@ -85,6 +79,7 @@ private:
     // Where each row still in the result begins, in order: its block's index in the high bits,
     // its offset in that block in the low ones (half the size of a pointer per row).
     std::vector<std::uint32_t> rows_;
+    std::vector<const char*> shared_;  // the fields kept once, where they stand in the rows
     int current_ = -1;
     bool eof_ = true;
     bool bof_ = true;

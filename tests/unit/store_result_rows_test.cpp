@@ -48,22 +48,31 @@ QString repeated(const QString& piece, int times) {
 
 TEST_F(ResultRowsTest, EveryFormOfTextReadsBackExactly) {
     const QStringList texts = {
-        QString(),                               // no value
-        QStringLiteral("0"),                     // one digit: odd
-        QStringLiteral("00"),                    //
-        QStringLiteral("0123456789ABCDEF"),      // a cipher text
-        QStringLiteral("0123456789abcdef"),      // lower-case digits stay as they are
-        QStringLiteral("ABCDE"),                 // odd length
-        QStringLiteral("ABCG"),                  // no hexadecimal digit
-        QStringLiteral(" AB"),                   //
-        QStringLiteral("密码"),                  //
-        QStringLiteral("A\u00e9"),               //
-        QStringLiteral("0000FF00"),              // zero bytes in the stored form
-        repeated(QStringLiteral("9F"), 70),      // a header of two bytes
-        repeated(QStringLiteral("数据"), 50),    //
-        repeated(QStringLiteral("C3D"), 30000),  // a row bigger than a block
-        repeated(QStringLiteral("E1"), 40000),   //
-        QStringLiteral("12345"),                 // a number as text
+        QString(),                                  // no value
+        QStringLiteral("0"),                        // one digit: odd
+        QStringLiteral("00"),                       //
+        QStringLiteral("0123456789ABCDEF"),         // a cipher text
+        QStringLiteral("0123456789abcdef"),         // lower-case digits stay as they are
+        QStringLiteral("ABCDE"),                    // odd length
+        QStringLiteral("ABCG"),                     // no hexadecimal digit
+        QStringLiteral(" AB"),                      //
+        QStringLiteral("密码"),                     //
+        QStringLiteral("A\u00e9"),                  //
+        QStringLiteral("0000FF00"),                 // zero bytes in the stored form
+        repeated(QStringLiteral("9F"), 70),         // a header of two bytes
+        repeated(QStringLiteral("数据"), 50),       //
+        repeated(QStringLiteral("C3D"), 30000),     // a row bigger than a block
+        repeated(QStringLiteral("E1"), 40000),      //
+        QStringLiteral("12345"),                    // a number as text
+        QStringLiteral("https://"),                 // a scheme with nothing after it
+        QStringLiteral("https://www."),             //
+        QStringLiteral("http://www.例子.cn/登录"),  //
+        QStringLiteral("https://site.example/?q=ABCD"),
+        QStringLiteral("https://ABCD"),   // the rest would pack on its own
+        QStringLiteral("HTTPS://www.x"),  // schemes are matched as written
+        QStringLiteral("http:/x"),        //
+        QStringLiteral("httpsx://x"),     //
+        QStringLiteral("https://") + repeated(QStringLiteral("长"), 100),
     };
     std::vector<std::pair<QString, QString>> rows;
     for (const QString& text : texts) rows.emplace_back(text, text + QStringLiteral("|"));
@@ -102,9 +111,23 @@ TEST_F(ResultRowsTest, ManyRowsOverSeveralBlocksReadBackInOrderAndAfterDrops) {
 }
 
 TEST_F(ResultRowsTest, FieldKeysAreEqualExactlyWhenTheTextsAre) {
-    const QStringList texts = {
-        QStringLiteral("ABCD"), QStringLiteral("abcd"), QStringLiteral("ABCD"),   QString(),
-        QStringLiteral(""),     QStringLiteral("AB"),   QStringLiteral("\u00ab"), QStringLiteral("ABCD ")};
+    const QStringList texts = {QStringLiteral("ABCD"),
+                               QStringLiteral("abcd"),
+                               QStringLiteral("ABCD"),
+                               QString(),
+                               QStringLiteral(""),
+                               QStringLiteral("AB"),
+                               QStringLiteral("\u00ab"),
+                               QStringLiteral("ABCD "),
+                               QStringLiteral("https://a"),
+                               QStringLiteral("http://a"),
+                               QStringLiteral("https://a"),
+                               QStringLiteral("https://www.a"),
+                               QStringLiteral("https://www.a"),
+                               QStringLiteral("a"),
+                               QStringLiteral("https://AB"),
+                               QStringLiteral("https://"),
+                               QStringLiteral("https://www.")};
     std::vector<std::pair<QString, QString>> rows;
     for (const QString& text : texts) rows.emplace_back(text, QString());
     store(rows);
@@ -114,6 +137,44 @@ TEST_F(ResultRowsTest, FieldKeysAreEqualExactlyWhenTheTextsAre) {
             EXPECT_EQ(result.fieldKey(one, 0) == result.fieldKey(other, 0),
                       result.text(one, 0) == result.text(other, 0))
                 << one << " and " << other;
+}
+
+// Short fields that repeat in a column (a category, a login name, the cipher text of an empty
+// note) are kept once; a column of unique fields stops being looked at after its first rows.
+TEST_F(ResultRowsTest, RepeatedFieldsReadBackExactlyAndShareTheirKeys) {
+    const QStringList repeats = {QStringLiteral("分类0001"),
+                                 QStringLiteral("CAFE0123CAFE0123"),
+                                 QStringLiteral("https://mail.example.com/"),
+                                 QStringLiteral("someone@example.com"),
+                                 QStringLiteral("abc"),
+                                 QString()};
+    std::vector<std::pair<QString, QString>> rows;
+    for (int row = 0; row < 9000; ++row) {
+        const QString unique = QStringLiteral("标题 %1").arg(row);
+        // a few hundred different values, in an order that keeps changing
+        const QString repeat = row % 7 == 0 ? repeats[(row / 7) % repeats.size()]
+                                            : QStringLiteral("分类%1").arg((row * 7919) % 400, 4, 10, QLatin1Char('0'));
+        rows.emplace_back(unique, repeat);
+    }
+    store(rows);
+
+    ResultSet result = fetch();
+    ASSERT_EQ(result.rowCount(), 9000);
+    for (int row = 0; row < 9000; ++row) {
+        ASSERT_EQ(result.text(row, 0), rows[row].first) << row;
+        ASSERT_EQ(result.text(row, 1), rows[row].second) << row;
+    }
+    for (const int one : {0, 7, 14, 49, 8995})
+        for (int other = 0; other < 9000; other += 13)
+            ASSERT_EQ(result.fieldKey(one, 1) == result.fieldKey(other, 1), rows[one].second == rows[other].second)
+                << one << " and " << other;
+
+    // The rows where values were first met go; their repeats further on still read back.
+    for (int dropped = 0; dropped < 500; ++dropped) {
+        result.first();
+        result.removeCurrentRow();
+    }
+    for (int row = 0; row < result.rowCount(); ++row) ASSERT_EQ(result.text(row, 1), rows[row + 500].second) << row;
 }
 
 TEST_F(ResultRowsTest, CategoriesInEveryStoredFormAreListedOnceIgnoringCase) {
