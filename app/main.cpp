@@ -11,6 +11,7 @@
 #include "platform/base/AppInfo.h"
 #include "platform/desktop/Guard.h"
 #include "platform/desktop/SessionKind.h"
+#include "platform/keyboard/Keyboard.h"
 #include "platform/process/Hardening.h"
 #include "platform/process/InstanceMessages.h"
 #include "platform/process/SingleInstance.h"
@@ -82,7 +83,9 @@ int main(int argc, char** argv) {
 
     QApplication application(qtCommandLine.argc(), qtCommandLine.argv());
     app::prepareApplication(application);
-    platform::chosenFillPath();  // chosen and logged once, at start
+    // Chosen and logged once, at start; a keyboard that needs the desktop's permission asks for
+    // it now, once for the program's life, rather than in the middle of the first fill.
+    if (platform::chosenFillPath() == platform::FillPath::WaylandPortal) platform::keyboard();
     app::Program program(QCoreApplication::applicationDirPath() + QLatin1Char('/'));
     // The main window's close ends the program whatever else is shown: quit() would first ask
     // every window to close and give up while the login window (which refuses) is up.

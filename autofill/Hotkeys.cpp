@@ -5,13 +5,16 @@
 #include <QRadioButton>
 #include <QStringList>
 #include <algorithm>
+#include <optional>
 #include <utility>
+#include <vector>
 
 #include "autofill/Unit_SendKey.h"
 #include "platform/base/Logging.h"
 #include "platform/desktop/Dialogs.h"
 #include "platform/desktop/Guard.h"
 #include "platform/desktop/SessionKind.h"
+#include "platform/keyboard/DesktopShortcuts.h"
 #include "platform/keyboard/GlobalAtoms.h"
 #include "platform/keyboard/GlobalHotkeys.h"
 #include "platform/keyboard/InputMethod.h"
@@ -41,26 +44,67 @@ constexpr int kModifierReleaseWait = 2000;
 
 QString chooseRecordFirst() { return QStringLiteral("请先选择一组帐号,才能自动输入账户密码.!"); }
 
-QString nothingCanType(bool pasting, const QLineEdit* field, const AutoFillTargets& targets) {
-    const QString missing = QStringLiteral(
-        "无法自动输入：当前是 Wayland 会话，没有可用的 Wayland 键盘接口"
-        "（虚拟键盘协议），按键送不到当前窗口。");
-    if (!pasting) {
-        return missing + QStringLiteral(
-                             "请在“软件设置”中改用“帐号密码粘贴式”，再在目标窗口中按 Ctrl+V 粘贴；"
-                             "或注销后登录 X11 会话。");
+// What keeps a fill from typing into the focused window, and whether starting the program again
+// would ask the desktop again.
+struct MissingKeyboard {
+    QString what;
+    bool askAgainOnStart = false;
+};
+
+// Nothing when keys can go out. A press of our own hotkey reaches us only while an X11 window has
+// the focus, which our X11 keys reach; the keyboard's permission counts for every fill.
+std::optional<MissingKeyboard> missingKeyboard(FillOrigin origin) {
+    const platform::FillPath path = platform::chosenFillPath();
+    if (!platform::canType(path)) {
+        if (origin == FillOrigin::HotkeyPress) return std::nullopt;
+        return MissingKeyboard{
+            QStringLiteral("无法自动输入：当前是 Wayland 会话，没有可用的 Wayland 键盘接口"
+                           "（虚拟键盘协议），按键送不到当前窗口。")};
     }
-    return missing + QStringLiteral("%1已复制到剪贴板，请在目标窗口中按 Ctrl+V 粘贴；或注销后登录 X11 会话。")
-                         .arg(field == targets.account ? QStringLiteral("帐号") : QStringLiteral("密码"));
+    switch (platform::keyboard().typingAccess()) {
+        case platform::TypingAccess::Granted:
+            return std::nullopt;
+        case platform::TypingAccess::Asking:
+            return MissingKeyboard{
+                QStringLiteral("无法自动输入：桌面还在询问是否允许本程序控制键盘（远程桌面门户），"
+                               "请先在桌面弹出的对话框中允许，再自动输入。")};
+        case platform::TypingAccess::Refused:
+            return MissingKeyboard{
+                QStringLiteral("无法自动输入：桌面没有允许本程序控制键盘（远程桌面门户的请求被拒绝），"
+                               "按键送不到当前窗口。"),
+                true};
+        case platform::TypingAccess::Ended:
+            return MissingKeyboard{
+                QStringLiteral("无法自动输入：桌面已收回本程序控制键盘的权限（远程桌面门户的会话已结束），"
+                               "按键送不到当前窗口。"),
+                true};
+    }
+    return std::nullopt;
+}
+
+QString nothingCanType(const MissingKeyboard& missing, bool pasting, const QLineEdit* field,
+                       const AutoFillTargets& targets) {
+    const QString askAgain =
+        missing.askAgainOnStart ? QStringLiteral("或退出后重新启动本程序，在桌面询问时允许它控制键盘；") : QString();
+    const QString otherSession = askAgain + QStringLiteral("或注销后登录 X11 会话。");
+    if (!pasting) {
+        return missing.what + QStringLiteral("请在“软件设置”中改用“帐号密码粘贴式”，再在目标窗口中按 Ctrl+V 粘贴；") +
+               otherSession;
+    }
+    return missing.what +
+           QStringLiteral("%1已复制到剪贴板，请在目标窗口中按 Ctrl+V 粘贴；")
+               .arg(field == targets.account ? QStringLiteral("帐号") : QStringLiteral("密码")) +
+           otherSession;
 }
 
 // With no way to type, paste mode still copies (the copy arms the clipboard wipe) and the user pastes.
-void tellNothingCanType(QAbstractButton* copyButton, const QLineEdit* field, const AutoFillTargets& targets) {
+void tellNothingCanType(const MissingKeyboard& missing, QAbstractButton* copyButton, const QLineEdit* field,
+                        const AutoFillTargets& targets) {
     qCDebug(lcAutofill, "nothing can type on the fill path %s: the fill is told, not sent",
             platform::fillPathName(platform::chosenFillPath()));
     const bool pasting = targets.pasteMode->isChecked();
     if (pasting) platform::trigger(copyButton);
-    platform::inform(nothingCanType(pasting, field, targets));
+    platform::inform(nothingCanType(missing, pasting, field, targets));
 }
 
 // A hotkey another program holds is told of once, at the first login that cannot take it; a key
@@ -75,6 +119,15 @@ void tellOfRefusedHotkeys(const std::array<bool, kHotkeyCount>& refused) {
     platform::inform(QStringLiteral("热键 %1 已被其他程序占用，无法注册，按下时不会自动输入。"
                                     "请关闭占用的程序，然后重新登录。")
                          .arg(names.join(QStringLiteral("、"))));
+}
+
+std::vector<platform::DesktopShortcuts::Shortcut> desktopShortcutsOfTable() {
+    std::vector<platform::DesktopShortcuts::Shortcut> shortcuts;
+    for (const AutoFillHotkey& hotkey : kAutoFillHotkeys) {
+        shortcuts.push_back({QString::fromLatin1(hotkey.shortcutId), QString::fromUtf8(hotkey.shownName),
+                             QString::fromLatin1(hotkey.shortcutTrigger)});
+    }
+    return shortcuts;
 }
 
 void sendKey(platform::Keyboard& keyboard, std::uint8_t code, std::uint32_t flags) {
@@ -131,8 +184,8 @@ void fillFor(int id, const AutoFillTargets& targets, FillOrigin origin) {
     for (std::size_t i = 0; i < kHotkeyCount; ++i) {
         const AutoFillHotkey& hotkey = kAutoFillHotkeys[i];
         if (id != hotkeyIds[i]) continue;
-        if (origin == FillOrigin::Command && !platform::canType(platform::chosenFillPath())) {
-            tellNothingCanType(targets.*hotkey.copyButton, targets.*hotkey.field, targets);
+        if (const auto missing = missingKeyboard(origin)) {
+            tellNothingCanType(*missing, targets.*hotkey.copyButton, targets.*hotkey.field, targets);
         } else {
             fill(targets.*hotkey.copyButton, targets.*hotkey.field, targets);
         }
@@ -160,6 +213,8 @@ void RegisterAutoFillHotkeys(const AutoFillTargets& targets) {
         }
     }
     if (hotkeys.available()) tellOfRefusedHotkeys(refused);
+    platform::desktopShortcuts().bind(desktopShortcutsOfTable(),
+                                      [](std::size_t row) { platform::runGuarded([row] { FillAsIfPressed(row); }); });
 }
 
 void HotkeyMessage(int id, const AutoFillTargets& targets) { fillFor(id, targets, FillOrigin::HotkeyPress); }

@@ -1,6 +1,7 @@
 #include "platform/desktop/SessionKind.h"
 
 #include "platform/base/Logging.h"
+#include "platform/portal/PortalProbe.h"
 
 namespace tessavo::platform {
 
@@ -17,15 +18,23 @@ SessionKind sessionKindOf(const SessionEnvironment& environment) {
     return SessionKind::None;
 }
 
-FillPath chooseFillPath(SessionKind session) {
+FillPath chooseFillPath(SessionKind session, const WaylandOffers& offers) {
     switch (session) {
         case SessionKind::Wayland:
+            if (offers.virtualKeyboard) return FillPath::WaylandWlroots;
+            if (offers.portalRemoteDesktop) return FillPath::WaylandPortal;
             return FillPath::None;
         case SessionKind::X11:
         case SessionKind::None:  // our windows need an X display anyway: as before
             break;
     }
     return FillPath::X11;
+}
+
+WaylandOffers probeWaylandOffers() {
+    WaylandOffers offers;
+    offers.portalRemoteDesktop = sessionPortalOffers(QStringLiteral("org.freedesktop.portal.RemoteDesktop"));
+    return offers;
 }
 
 bool canType(FillPath path) { return path != FillPath::None; }
@@ -46,7 +55,9 @@ const char* fillPathName(FillPath path) {
 
 FillPath chosenFillPath() {
     static const FillPath chosen = [] {
-        const FillPath path = chooseFillPath(sessionKindOf(SessionEnvironment::current()));
+        const SessionKind session = sessionKindOf(SessionEnvironment::current());
+        const FillPath path =
+            chooseFillPath(session, session == SessionKind::Wayland ? probeWaylandOffers() : WaylandOffers{});
         qCDebug(lcAutofill, "fill path: %s", fillPathName(path));
         return path;
     }();

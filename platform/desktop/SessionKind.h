@@ -33,9 +33,17 @@ enum class FillPath {
     None,            // nothing here can type into a Wayland window
 };
 
-// The fill path for the session. On Wayland it depends on what the compositor offers; no
-// Wayland backend is built in yet, so a Wayland session has none.
-FillPath chooseFillPath(SessionKind session);
+// What a Wayland session offers for typing into its windows, as probed at start.
+struct WaylandOffers {
+    bool virtualKeyboard = false;      // the compositor's virtual-keyboard global (wlroots)
+    bool portalRemoteDesktop = false;  // the desktop portal's RemoteDesktop on the session bus (GNOME, KDE)
+};
+
+// The fill path for the session. On Wayland it depends on what the session offers: the
+// compositor's virtual keyboard, else the desktop portal, else nothing.
+FillPath chooseFillPath(SessionKind session, const WaylandOffers& offers = {});
+// Looks at what this Wayland session offers (asks the session bus, so only for Wayland).
+WaylandOffers probeWaylandOffers();
 // Whether a fill on this path can send keys at all.
 bool canType(FillPath path);
 const char* fillPathName(FillPath path);

@@ -2,13 +2,13 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QFileInfo>
 #include <QVariant>
 #include <algorithm>
 
 #include "platform/base/Logging.h"
 #include "platform/base/ServiceSlot.h"
 #include "platform/keyboard/Keyboard.h"
+#include "platform/portal/SessionBus.h"
 
 namespace tessavo::platform {
 namespace {
@@ -43,13 +43,6 @@ private:
     static constexpr int kActive = 2;
     // An input method that hangs must not hold up the typing for long.
     static constexpr int kTimeoutMilliseconds = 1000;
-
-    // Without a session bus to find, asking for one could start a bus daemon of its own.
-    static bool sessionBusKnown() {
-        if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) return true;
-        const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-        return !runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/bus"));
-    }
 
     static QDBusMessage call(const QString& method) {
         if (!sessionBusKnown()) return {};

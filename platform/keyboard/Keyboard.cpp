@@ -1,14 +1,20 @@
 #include "platform/keyboard/Keyboard.h"
 
 #include "platform/base/ServiceSlot.h"
+#include "platform/desktop/SessionKind.h"
+#include "platform/portal/PortalKeyboard.h"
 #include "platform/x11/X11Keyboard.h"
 
 namespace tessavo::platform {
 namespace {
 
 ServiceSlot<Keyboard>& slot() {
-    static ServiceSlot<Keyboard> instance(
-        []() -> std::unique_ptr<Keyboard> { return std::make_unique<X11Keyboard>(); });
+    static ServiceSlot<Keyboard> instance([]() -> std::unique_ptr<Keyboard> {
+        if (chosenFillPath() == FillPath::WaylandPortal) {
+            return makePortalKeyboard();
+        }
+        return std::make_unique<X11Keyboard>();
+    });
     return instance;
 }
 

@@ -33,6 +33,14 @@ inline constexpr std::uint32_t KeyEventKeyUp = 2;
 inline constexpr std::uint16_t NoKeyCode = 0xFFFF;
 inline constexpr std::uint16_t ShiftStateShift = 0x0100;
 
+// Whether a keyboard may send keys at all at the moment.
+enum class TypingAccess {
+    Granted,  // keys can be sent
+    Asking,   // the desktop is still asking the user for permission
+    Refused,  // the user or the desktop said no
+    Ended,    // the desktop took the permission back
+};
+
 // The keyboard as the key sender and the paste sequence see it, shaped like the Windows input
 // calls they were written against, so the order of events stays exactly as designed.
 class Keyboard {
@@ -66,6 +74,9 @@ public:
     // Waits until the user has let go of every modifier key (the hotkey's Ctrl, say), at most
     // maxMilliseconds; false when one is still held.
     virtual bool waitForModifiersReleased(int maxMilliseconds) = 0;
+    // A keyboard that needs the desktop's permission says here where that stands; the others
+    // can always send keys.
+    virtual TypingAccess typingAccess() { return TypingAccess::Granted; }
 };
 
 // The program's keyboard: the X11 one unless a test installed another.

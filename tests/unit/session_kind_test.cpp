@@ -44,5 +44,26 @@ TEST(SessionKind, OnlyAWaylandSessionWithoutABackendHasNothingToTypeWith) {
     EXPECT_FALSE(canType(FillPath::None));
 }
 
+TEST(SessionKind, AWaylandSessionTypesWithWhatItOffers) {
+    struct Case {
+        SessionKind session;
+        WaylandOffers offers;  // virtual keyboard, portal RemoteDesktop
+        FillPath path;
+    };
+    const Case cases[] = {
+        {SessionKind::Wayland, {false, false}, FillPath::None},
+        {SessionKind::Wayland, {false, true}, FillPath::WaylandPortal},
+        {SessionKind::Wayland, {true, false}, FillPath::WaylandWlroots},
+        {SessionKind::Wayland, {true, true}, FillPath::WaylandWlroots},  // the compositor's own keyboard first
+        {SessionKind::X11, {true, true}, FillPath::X11},                 // X11 sessions type as always
+        {SessionKind::None, {false, true}, FillPath::X11},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(chooseFillPath(c.session, c.offers), c.path)
+            << fillPathName(c.path) << " expected; virtual keyboard " << c.offers.virtualKeyboard << ", portal "
+            << c.offers.portalRemoteDesktop;
+    }
+}
+
 }  // namespace
 }  // namespace tessavo::platform

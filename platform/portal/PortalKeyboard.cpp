@@ -1,0 +1,59 @@
+#include "platform/portal/PortalKeyboard.h"
+
+#include <chrono>
+#include <thread>
+#include <utility>
+
+#include "platform/keyboard/UsKeyboardLayout.h"
+
+namespace tessavo::platform {
+
+std::unique_ptr<Keyboard> makePortalKeyboard() {
+    return std::make_unique<PortalKeyboard>(QDBusConnection::sessionBus());
+}
+
+PortalKeyboard::PortalKeyboard(const QDBusConnection& bus) : session_(bus) { session_.start(); }
+
+PortalKeyboard::~PortalKeyboard() { releaseAll(); }
+
+void PortalKeyboard::keybdEvent(std::uint8_t vk, std::uint8_t /*scan*/, std::uint32_t flags) {
+    // The extended-key flag and the scan code have no counterpart: the desktop picks the key.
+    if (flags & KeyEventKeyUp) {
+        const KeySymbol keysym = down_[vk] ? std::exchange(down_[vk], 0) : keys_.keysymOf(vk);
+        if (keysym) session_.notifyKeysym(keysym, false);
+        return;
+    }
+    const KeySymbol keysym = keys_.keysymOf(vk);
+    if (!keysym) return;  // no such key: nothing is typed
+    down_[vk] = keysym;
+    session_.notifyKeysym(keysym, true);
+}
+
+std::uint32_t PortalKeyboard::mapVirtualKey(std::uint8_t vk) { return us::scanCode(vk); }
+
+std::uint16_t PortalKeyboard::vkKeyScan(char16_t ch) { return keys_.codeFor(ch); }
+
+void PortalKeyboard::sleep(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
+void PortalKeyboard::beginTyping() {
+    if (typingDepth_++ == 0) keys_.reset();
+}
+
+void PortalKeyboard::endTyping() {
+    if (typingDepth_ == 0) return;
+    if (--typingDepth_ == 0) releaseAll();
+}
+
+bool PortalKeyboard::waitForModifiersReleased(int /*maxMilliseconds*/) {
+    // The portal shows no keys the user holds; a desktop shortcut of ours is acted on only after
+    // it is let go (see PortalShortcuts).
+    return true;
+}
+
+void PortalKeyboard::releaseAll() {
+    for (KeySymbol& keysym : down_) {
+        if (keysym) session_.notifyKeysym(std::exchange(keysym, 0), false);
+    }
+}
+
+}  // namespace tessavo::platform

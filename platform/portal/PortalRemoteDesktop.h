@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QString>
+#include <cstdint>
+
+#include "platform/keyboard/Keyboard.h"
+
+namespace tessavo::platform {
+
+// One remote-desktop session of the desktop portal with keyboard access, kept for the
+// program's life: CreateSession, SelectDevices (keyboard), Start, each answered through a
+// Request, then key events by keysym. The desktop asks the user once, at Start.
+class PortalRemoteDesktop final : public QObject {
+    Q_OBJECT
+public:
+    explicit PortalRemoteDesktop(const QDBusConnection& bus);
+    // Closes the session.
+    ~PortalRemoteDesktop() override;
+    PortalRemoteDesktop(const PortalRemoteDesktop&) = delete;
+    PortalRemoteDesktop& operator=(const PortalRemoteDesktop&) = delete;
+
+    // Sets up the session; the answers come through the event loop.
+    void start();
+    TypingAccess access() const { return access_; }
+    // One key event, waited for: false when the portal did not take it.
+    bool notifyKeysym(std::uint32_t keysym, bool pressed);
+
+private Q_SLOTS:
+    void Closed(const QVariantMap& details);
+
+private:
+    void selectDevices();
+    void startSession();
+    void settle(TypingAccess access, const char* why);
+
+    QDBusConnection bus_;
+    QString session_;
+    TypingAccess access_ = TypingAccess::Asking;
+};
+
+}  // namespace tessavo::platform

@@ -1,0 +1,14 @@
+#include "platform/portal/SessionBus.h"
+
+#include <QFileInfo>
+#include <QString>
+
+namespace tessavo::platform {
+
+bool sessionBusKnown() {
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) return true;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/bus"));
+}
+
+}  // namespace tessavo::platform

@@ -1,0 +1,259 @@
+// The desktop portal's keyboard and shortcuts (GNOME and KDE on Wayland) against a fake portal
+// on a private session bus: the session is set up once and answered through Request signals,
+// every character arrives as its own keysym with nothing left down, a refusal or a session the
+// desktop ends types nothing and says so, and a shortcut of the desktop fills as Ctrl+Right does.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+#include <map>
+#include <optional>
+
+#include "access/Unit_Login.h"
+#include "app/Unit1.h"
+#include "autofill/Unit_SendKey.h"
+#include "platform/keyboard/DesktopShortcuts.h"
+#include "platform/keyboard/Keyboard.h"
+#include "platform/portal/PortalKeyboard.h"
+#include "platform/portal/PortalProbe.h"
+#include "platform/portal/PortalShortcuts.h"
+#include "tests/support/FakePortal.h"
+#include "tests/support/ProgramFixture.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/RecordingClipboard.h"
+#include "tests/support/RecordingHotkeys.h"
+#include "tests/support/RecordingInputMethod.h"
+#include "tests/support/ScopedFake.h"
+
+using namespace tessavo;
+using platform::TypingAccess;
+
+namespace {
+
+constexpr int kPatienceMilliseconds = 30000;
+
+// What the fake logs for one key typed: its keysym down, then up.
+QStringList typed(std::initializer_list<unsigned> keysyms) {
+    QStringList lines;
+    for (const unsigned keysym : keysyms) {
+        lines << QStringLiteral("keysym 0x%1 down").arg(keysym, 0, 16)
+              << QStringLiteral("keysym 0x%1 up").arg(keysym, 0, 16);
+    }
+    return lines;
+}
+
+// Every keysym that went down came up again.
+void expectNothingLeftDown(const QStringList& events) {
+    std::map<QString, int> held;
+    for (const QString& line : events) {
+        const QStringList parts = line.split(QLatin1Char(' '));
+        ASSERT_EQ(parts.size(), 3) << line.toStdString();
+        held[parts[1]] += parts[2] == QLatin1String("down") ? 1 : -1;
+    }
+    for (const auto& [keysym, count] : held) EXPECT_EQ(count, 0) << "keysym " << keysym.toStdString() << " left down";
+}
+
+bool waitForAnswer(platform::PortalKeyboard& keyboard) {
+    return QTest::qWaitFor([&] { return keyboard.typingAccess() != TypingAccess::Asking; }, kPatienceMilliseconds);
+}
+
+class PortalKeyboardTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(portal.running()); }
+
+    // The portal keyboard as the program's keyboard, once the desktop has answered.
+    platform::PortalKeyboard& installPortalKeyboard() {
+        installed_.emplace(&platform::installKeyboard, portal.bus());
+        EXPECT_TRUE(waitForAnswer(**installed_));
+        return **installed_;
+    }
+
+    test::FakePortal portal;
+
+private:
+    std::optional<test::ScopedFake<platform::PortalKeyboard, platform::Keyboard>> installed_;
+};
+
+TEST_F(PortalKeyboardTest, TheSessionIsAskedForOnceWithTheKeyboardAndClosedAtTheEnd) {
+    {
+        platform::PortalKeyboard keyboard(portal.bus());
+        EXPECT_EQ(keyboard.typingAccess(), TypingAccess::Asking);
+        ASSERT_TRUE(waitForAnswer(keyboard));
+        EXPECT_EQ(keyboard.typingAccess(), TypingAccess::Granted);
+    }
+    EXPECT_EQ(portal.log(), (QStringList{"RemoteDesktop.CreateSession", "RemoteDesktop.SelectDevices types=1",
+                                         "RemoteDesktop.Start", "Session.Close remote-desktop"}));
+}
+
+TEST_F(PortalKeyboardTest, EveryCharacterArrivesAsItsOwnKeysymWithNothingLeftDown) {
+    installPortalKeyboard();
+    // Capitals, shifted and AltGr characters, and characters of no Latin layout alike: the desktop
+    // finds the key and level for each.
+    EXPECT_TRUE(autofill::SendKeyString(u"Aa1!@ é 中文 €~", true));
+    const QStringList events = portal.logOf(QStringLiteral("keysym"));
+    EXPECT_EQ(events,
+              typed({0x41, 0x61, 0x31, 0x21, 0x40, 0x20, 0xe9, 0x20, 0x1004e2d, 0x1006587, 0x20, 0x20ac, 0xff0d}));
+    expectNothingLeftDown(events);
+    EXPECT_TRUE(portal.logOf(QStringLiteral("refused")).isEmpty());
+}
+
+TEST_F(PortalKeyboardTest, TheKeyLanguageHoldsModifiersAndNamesKeysByTheirKeysyms) {
+    installPortalKeyboard();
+    EXPECT_TRUE(autofill::SendKeyString(u"+a^c{TAB 2}%{F4}{DEL}", true));
+    const QStringList events = portal.logOf(QStringLiteral("keysym"));
+    const QStringList expected = QStringList{"keysym 0xffe1 down"} + typed({0x61}) + QStringList{"keysym 0xffe1 up"} +
+                                 QStringList{"keysym 0xffe3 down"} + typed({0x63}) + QStringList{"keysym 0xffe3 up"} +
+                                 typed({0xff09, 0xff09}) + QStringList{"keysym 0xffe9 down"} + typed({0xffc1}) +
+                                 QStringList{"keysym 0xffe9 up"} + typed({0xffff});
+    EXPECT_EQ(events, expected);
+    expectNothingLeftDown(events);
+}
+
+TEST_F(PortalKeyboardTest, AKeyLeftDownIsLetGoOfAtTheEndOfTheBurst) {
+    platform::PortalKeyboard keyboard(portal.bus());
+    ASSERT_TRUE(waitForAnswer(keyboard));
+    {
+        const platform::TypingScope burst(keyboard);
+        keyboard.keybdEvent(platform::vk::Control, 0, 0);
+        const auto euro = static_cast<std::uint8_t>(keyboard.vkKeyScan(u'€'));
+        keyboard.keybdEvent(euro, 0, 0);
+        EXPECT_EQ(portal.logOf(QStringLiteral("keysym")), (QStringList{"keysym 0xffe3 down", "keysym 0x20ac down"}));
+    }
+    EXPECT_EQ(portal.logOf(QStringLiteral("keysym")),
+              (QStringList{"keysym 0xffe3 down", "keysym 0x20ac down", "keysym 0xffe3 up", "keysym 0x20ac up"}));
+}
+
+TEST_F(PortalKeyboardTest, TwoFillsShareOneSession) {
+    installPortalKeyboard();
+    EXPECT_TRUE(autofill::SendKeyString(u"é", true));
+    EXPECT_TRUE(autofill::SendKeyString(u"€", true));
+    EXPECT_EQ(
+        portal.logOf(QStringLiteral("RemoteDesktop")),
+        (QStringList{"RemoteDesktop.CreateSession", "RemoteDesktop.SelectDevices types=1", "RemoteDesktop.Start"}));
+    EXPECT_EQ(portal.logOf(QStringLiteral("keysym")), typed({0xe9, 0x20ac}));
+}
+
+TEST_F(PortalKeyboardTest, ARefusalOrAnEndedSessionTypesNothing) {
+    {
+        portal.setStartAnswer(1);  // the user says no
+        platform::PortalKeyboard keyboard(portal.bus());
+        ASSERT_TRUE(waitForAnswer(keyboard));
+        EXPECT_EQ(keyboard.typingAccess(), TypingAccess::Refused);
+        test::ScopedFake<platform::PortalKeyboard, platform::Keyboard> installed(&platform::installKeyboard,
+                                                                                 portal.bus());
+        ASSERT_TRUE(waitForAnswer(*installed));
+        EXPECT_EQ(installed->typingAccess(), TypingAccess::Refused);
+        autofill::SendKeyString(u"abc", true);
+    }
+    portal.setStartAnswer(0);
+    test::ScopedFake<platform::PortalKeyboard, platform::Keyboard> keyboard(&platform::installKeyboard, portal.bus());
+    ASSERT_TRUE(waitForAnswer(*keyboard));
+    portal.endRemoteDesktop();  // the user takes the permission back
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return keyboard->typingAccess() == TypingAccess::Ended; }, kPatienceMilliseconds));
+    autofill::SendKeyString(u"abc", true);
+    EXPECT_TRUE(portal.logOf(QStringLiteral("keysym")).isEmpty());
+    EXPECT_TRUE(portal.logOf(QStringLiteral("refused")).isEmpty())
+        << "keys were sent to a session that cannot take them";
+}
+
+TEST(PortalProbe, TheVersionPropertyTellsWhatThePortalOffers) {
+    struct Case {
+        test::FakePortal::Offers offers;
+        bool remoteDesktop;
+        bool globalShortcuts;
+    };
+    for (const Case& c :
+         {Case{{true, true}, true, true}, Case{{true, false}, true, false}, Case{{false, false}, false, false}}) {
+        test::FakePortal portal(c.offers);
+        EXPECT_EQ(platform::portalOffers(portal.bus(), QStringLiteral("org.freedesktop.portal.RemoteDesktop")),
+                  c.remoteDesktop);
+        EXPECT_EQ(platform::portalOffers(portal.bus(), QStringLiteral("org.freedesktop.portal.GlobalShortcuts")),
+                  c.globalShortcuts);
+    }
+    EXPECT_FALSE(platform::portalOffers(QDBusConnection(QStringLiteral("no-such-connection")),
+                                        QStringLiteral("org.freedesktop.portal.RemoteDesktop")));
+}
+
+// ---- the fill through the program --------------------------------------------------------
+
+class PortalFill : public test::ProgramFixture {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(portal.running());
+        ProgramFixture::SetUp();
+    }
+
+    // With the portal's keyboard and shortcuts as the program's: the login binds the shortcuts,
+    // and a record is chosen for keystroke mode.
+    void logInWithThePortal() {
+        keyboard.emplace(&platform::installKeyboard, portal.bus());
+        shortcuts.emplace(&platform::installDesktopShortcuts, portal.bus());
+        ASSERT_TRUE(waitForAnswer(**keyboard));
+        logIn();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return (*shortcuts)->bound(); }, kPatienceMilliseconds));
+        main().Edit_ZhangHao->setText(QStringLiteral("zhang"));
+        main().Edit_MiMa_Temp->setText(QStringLiteral("Pé1"));
+        main().RadioButton_IntoPass2->click();
+    }
+
+    test::FakePortal portal;
+    test::ScopedRecordingHotkeys hotkeys;
+    test::ScopedRecordingClipboard clipboard;
+    test::ScopedRecordingInputMethod inputMethod;
+    std::optional<test::ScopedFake<platform::PortalKeyboard, platform::Keyboard>> keyboard;
+    std::optional<test::ScopedFake<platform::PortalShortcuts, platform::DesktopShortcuts>> shortcuts;
+};
+
+TEST_F(PortalFill, TheLoginBindsBothShortcutsOnceAndThePasswordShortcutTypesThePassword) {
+    logInWithThePortal();
+    const QStringList bound{"GlobalShortcuts.CreateSession",
+                            "GlobalShortcuts.BindShortcuts fill-account \"Ctrl + ←（自动输入帐号）\" CTRL+Left",
+                            "GlobalShortcuts.BindShortcuts fill-password \"Ctrl + →（自动输入密码）\" CTRL+Right"};
+    EXPECT_EQ(portal.logOf(QStringLiteral("GlobalShortcuts")), bound);
+
+    portal.use(QStringLiteral("fill-password"));
+    const QStringList password = typed({0x50, 0xe9, 0x31});
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return portal.logOf(QStringLiteral("keysym")) == password; }, kPatienceMilliseconds))
+        << portal.log().join(QLatin1Char('\n')).toStdString();
+    portal.use(QStringLiteral("fill-account"));
+    const QStringList account = typed({0x7a, 0x68, 0x61, 0x6e, 0x67});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return portal.logOf(QStringLiteral("keysym")) == password + account; },
+                                kPatienceMilliseconds));
+
+    // A second login asks nothing more of the desktop.
+    main().HideME->trigger();
+    logIn();
+    QTest::qWait(100);
+    EXPECT_EQ(portal.logOf(QStringLiteral("GlobalShortcuts")), bound);
+    EXPECT_TRUE(dialogs->take().empty());
+}
+
+TEST_F(PortalFill, ARefusedKeyboardTellsWhatIsMissingAndWhatToDo) {
+    portal.setStartAnswer(1);
+    logInWithThePortal();
+
+    portal.use(QStringLiteral("fill-password"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialogs->idle(); }, kPatienceMilliseconds));
+    const std::vector<QString> texts = dialogs->takeTexts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0], QStringLiteral("无法自动输入：桌面没有允许本程序控制键盘（远程桌面门户的请求被拒绝），"
+                                       "按键送不到当前窗口。请在“软件设置”中改用“帐号密码粘贴式”，再在目标窗口中按 "
+                                       "Ctrl+V 粘贴；或退出后重新启动本程序，在桌面询问时允许它控制键盘；"
+                                       "或注销后登录 X11 会话。"));
+    EXPECT_TRUE(portal.logOf(QStringLiteral("keysym")).isEmpty());
+
+    // In paste mode the text is still copied for the user's own Ctrl+V.
+    main().RadioButton_IntoPass1->click();
+    portal.use(QStringLiteral("fill-account"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialogs->idle(); }, kPatienceMilliseconds));
+    const std::vector<QString> pasteTexts = dialogs->takeTexts();
+    ASSERT_EQ(pasteTexts.size(), 1u);
+    EXPECT_TRUE(pasteTexts[0].contains(QStringLiteral("帐号已复制到剪贴板"))) << pasteTexts[0].toStdString();
+    EXPECT_TRUE(main().Timer_ClearClipbrd->isActive());
+    EXPECT_TRUE(portal.logOf(QStringLiteral("keysym")).isEmpty());
+}
+
+}  // namespace
