@@ -14,7 +14,10 @@ std::unique_ptr<Keyboard> makePortalKeyboard() {
 
 PortalKeyboard::PortalKeyboard(const QDBusConnection& bus) : session_(bus) { session_.start(); }
 
-PortalKeyboard::~PortalKeyboard() { releaseAll(); }
+PortalKeyboard::~PortalKeyboard() {
+    // After the application has quit the session is closed already and nothing is down.
+    releaseAll();
+}
 
 void PortalKeyboard::keybdEvent(std::uint8_t vk, std::uint8_t /*scan*/, std::uint32_t flags) {
     // The extended-key flag and the scan code have no counterpart: the desktop picks the key.

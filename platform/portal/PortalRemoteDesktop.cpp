@@ -1,5 +1,6 @@
 #include "platform/portal/PortalRemoteDesktop.h"
 
+#include <QCoreApplication>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QVariantMap>
@@ -17,13 +18,24 @@ constexpr int kNotifyTimeoutMilliseconds = 2000;
 
 }  // namespace
 
-PortalRemoteDesktop::PortalRemoteDesktop(const QDBusConnection& bus) : bus_(bus) {}
+PortalRemoteDesktop::PortalRemoteDesktop(const QDBusConnection& bus) : bus_(bus) {
+    // The program's keyboard lives until the very end, after the bus connection is gone.
+    if (QCoreApplication::instance()) {
+        connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, &PortalRemoteDesktop::close);
+    }
+}
 
 PortalRemoteDesktop::~PortalRemoteDesktop() {
+    if (QCoreApplication::instance()) close();
+}
+
+void PortalRemoteDesktop::close() {
+    access_ = TypingAccess::Ended;
     if (session_.isEmpty() || !bus_.isConnected()) return;
     const QDBusMessage close = QDBusMessage::createMethodCall(
         QLatin1String(portal::kService), session_, QLatin1String(portal::kSessionInterface), QStringLiteral("Close"));
     bus_.call(close, QDBus::Block, kNotifyTimeoutMilliseconds);
+    session_.clear();
 }
 
 void PortalRemoteDesktop::start() {

@@ -15,8 +15,8 @@ namespace tessavo::platform {
 class PortalRemoteDesktop final : public QObject {
     Q_OBJECT
 public:
+    // The session closes when the application quits, or with the object.
     explicit PortalRemoteDesktop(const QDBusConnection& bus);
-    // Closes the session.
     ~PortalRemoteDesktop() override;
     PortalRemoteDesktop(const PortalRemoteDesktop&) = delete;
     PortalRemoteDesktop& operator=(const PortalRemoteDesktop&) = delete;
@@ -26,6 +26,8 @@ public:
     TypingAccess access() const { return access_; }
     // One key event, waited for: false when the portal did not take it.
     bool notifyKeysym(std::uint32_t keysym, bool pressed);
+    // Gives the keyboard back to the desktop; no key goes out afterwards.
+    void close();
 
 private Q_SLOTS:
     void Closed(const QVariantMap& details);
