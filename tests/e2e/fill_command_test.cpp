@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/e2e/AutoFillDesktop.h"
+#include "tests/support/FakePortal.h"
 #include "tests/support/WaitUntil.h"
 
 namespace tessavo::test {
@@ -142,6 +143,38 @@ TEST_P(FillCommandOnWayland, SaysWhatIsMissingInsteadOfTyping) {
     target.clear();
     press("ctrl+Right");
     EXPECT_EQ(target.waitFor(QStringLiteral("pw-4")), QStringLiteral("pw-4"));
+}
+
+// On GNOME or KDE the keys go through the desktop portal: here a fake one on a private session
+// bus, which records the keysyms the program sends and plays KDE's global shortcuts.
+TEST_F(FillCommand, OnAPortalDesktopTheCommandAndTheDesktopsShortcutTypeThroughThePortal) {
+    FakePortal portal;
+    ASSERT_TRUE(portal.running());
+    storeRecord(QStringLiteral("alice"), QStringLiteral("pw-4"));
+    startWith({{},
+               {{"WAYLAND_DISPLAY", "wayland-tessavo-test"},
+                {"XDG_SESSION_TYPE", "wayland"},
+                {"DBUS_SESSION_BUS_ADDRESS", QString::fromUtf8(portal.address())}}});
+    chooseRecord(logIn());
+    // The desktop asked once, at start; the login bound the two shortcuts.
+    ASSERT_TRUE(waitUntil([&] { return portal.logOf(QStringLiteral("GlobalShortcuts.BindShortcuts")).size() == 2; }));
+    EXPECT_EQ(
+        portal.logOf(QStringLiteral("RemoteDesktop")),
+        (QStringList{"RemoteDesktop.CreateSession", "RemoteDesktop.SelectDevices types=1", "RemoteDesktop.Start"}));
+
+    EXPECT_EQ(runFill({"--fill", "password"}), 0) << lastOutput_.toStdString();
+    const QStringList password{"keysym 0x70 down", "keysym 0x70 up", "keysym 0x77 down", "keysym 0x77 up",
+                               "keysym 0x2d down", "keysym 0x2d up", "keysym 0x34 down", "keysym 0x34 up"};
+    EXPECT_TRUE(waitUntil([&] { return portal.logOf(QStringLiteral("keysym")) == password; }))
+        << portal.log().join(u'\n').toStdString();
+
+    portal.use(QStringLiteral("fill-account"));
+    const QStringList account{"keysym 0x61 down", "keysym 0x61 up", "keysym 0x6c down", "keysym 0x6c up",
+                              "keysym 0x69 down", "keysym 0x69 up", "keysym 0x63 down", "keysym 0x63 up",
+                              "keysym 0x65 down", "keysym 0x65 up"};
+    EXPECT_TRUE(waitUntil([&] { return portal.logOf(QStringLiteral("keysym")) == password + account; }))
+        << portal.log().join(u'\n').toStdString();
+    EXPECT_TRUE(home().shownBoxes().isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(FillCommand, FillCommandOnWayland, testing::Values(TypingMode::Keystroke, TypingMode::Paste),
