@@ -187,15 +187,26 @@ protected:
 
     // With the portal's keyboard and shortcuts as the program's: the login binds the shortcuts,
     // and a record is chosen for keystroke mode.
-    void logInWithThePortal() {
+    void logInWithThePortal(bool waitForTheDesktop = true) {
         keyboard.emplace(&platform::installKeyboard, portal.bus());
         shortcuts.emplace(&platform::installDesktopShortcuts, portal.bus());
-        ASSERT_TRUE(waitForAnswer(**keyboard));
+        if (waitForTheDesktop) {
+            ASSERT_TRUE(waitForAnswer(**keyboard));
+        }
         logIn();
         ASSERT_TRUE(QTest::qWaitFor([&] { return (*shortcuts)->bound(); }, kPatienceMilliseconds));
         main().Edit_ZhangHao->setText(QStringLiteral("zhang"));
         main().Edit_MiMa_Temp->setText(QStringLiteral("Pé1"));
         main().RadioButton_IntoPass2->click();
+    }
+
+    // Uses the shortcut and returns the one box it brings.
+    QString boxOfShortcut(const QString& id) {
+        portal.use(id);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !dialogs->idle(); }, kPatienceMilliseconds));
+        const std::vector<QString> texts = dialogs->takeTexts();
+        EXPECT_EQ(texts.size(), 1u);
+        return texts.empty() ? QString() : texts.front();
     }
 
     test::FakePortal portal;
@@ -234,25 +245,57 @@ TEST_F(PortalFill, TheLoginBindsBothShortcutsOnceAndThePasswordShortcutTypesTheP
 TEST_F(PortalFill, ARefusedKeyboardTellsWhatIsMissingAndWhatToDo) {
     portal.setStartAnswer(1);
     logInWithThePortal();
+    const QString refused =
+        QStringLiteral("无法自动输入：桌面没有允许本程序控制键盘（远程桌面门户的请求被拒绝），按键送不到当前窗口。");
+    const QString restartOrX11 =
+        QStringLiteral("或退出后重新启动本程序，在桌面询问时允许它控制键盘；或注销后登录 X11 会话。");
 
-    portal.use(QStringLiteral("fill-password"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialogs->idle(); }, kPatienceMilliseconds));
-    const std::vector<QString> texts = dialogs->takeTexts();
-    ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0], QStringLiteral("无法自动输入：桌面没有允许本程序控制键盘（远程桌面门户的请求被拒绝），"
-                                       "按键送不到当前窗口。请在“软件设置”中改用“帐号密码粘贴式”，再在目标窗口中按 "
-                                       "Ctrl+V 粘贴；或退出后重新启动本程序，在桌面询问时允许它控制键盘；"
-                                       "或注销后登录 X11 会话。"));
+    EXPECT_EQ(boxOfShortcut(QStringLiteral("fill-password")),
+              refused + QStringLiteral("请在“软件设置”中改用“帐号密码粘贴式”，再在目标窗口中按 Ctrl+V 粘贴；") +
+                  restartOrX11);
     EXPECT_TRUE(portal.logOf(QStringLiteral("keysym")).isEmpty());
 
     // In paste mode the text is still copied for the user's own Ctrl+V.
     main().RadioButton_IntoPass1->click();
-    portal.use(QStringLiteral("fill-account"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialogs->idle(); }, kPatienceMilliseconds));
-    const std::vector<QString> pasteTexts = dialogs->takeTexts();
-    ASSERT_EQ(pasteTexts.size(), 1u);
-    EXPECT_TRUE(pasteTexts[0].contains(QStringLiteral("帐号已复制到剪贴板"))) << pasteTexts[0].toStdString();
+    EXPECT_EQ(boxOfShortcut(QStringLiteral("fill-account")),
+              refused + QStringLiteral("帐号已复制到剪贴板，请在目标窗口中按 Ctrl+V 粘贴；") + restartOrX11);
     EXPECT_TRUE(main().Timer_ClearClipbrd->isActive());
+    EXPECT_TRUE(portal.logOf(QStringLiteral("keysym")).isEmpty());
+}
+
+TEST_F(PortalFill, PasteModePastesWithCtrlVThroughThePortal) {
+    logInWithThePortal();
+    main().RadioButton_IntoPass1->click();
+    portal.use(QStringLiteral("fill-password"));
+    const QStringList ctrlV{"keysym 0xffe3 down", "keysym 0x76 down", "keysym 0x76 up", "keysym 0xffe3 up"};
+    ASSERT_TRUE(QTest::qWaitFor([&] { return portal.logOf(QStringLiteral("keysym")) == ctrlV; }, kPatienceMilliseconds))
+        << portal.log().join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(main().Timer_ClearClipbrd->isActive());
+    EXPECT_TRUE(dialogs->take().empty());
+}
+
+// While the desktop still asks, and after it took the permission back, a fill says so too.
+TEST_F(PortalFill, AFillWhileTheDesktopAsksOrAfterItEndedTheSessionSaysSo) {
+    portal.setStartAnswer(test::FakePortal::kNoAnswer);
+    logInWithThePortal(false);
+    ASSERT_EQ((*keyboard)->typingAccess(), TypingAccess::Asking);
+    EXPECT_EQ(boxOfShortcut(QStringLiteral("fill-password")),
+              QStringLiteral(
+                  "无法自动输入：桌面还在询问是否允许本程序控制键盘（远程桌面门户），请先在桌面弹出的对话框中允许，"
+                  "再自动输入。请在“软件设置”中改用“帐号密码粘贴式”，再在目标窗口中按 Ctrl+V 粘贴；"
+                  "或注销后登录 X11 会话。"));
+
+    portal.setStartAnswer(0);
+    keyboard.emplace(&platform::installKeyboard, portal.bus());  // a later start, allowed this time
+    ASSERT_TRUE(waitForAnswer(**keyboard));
+    portal.endRemoteDesktop();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return (*keyboard)->typingAccess() == TypingAccess::Ended; }, kPatienceMilliseconds));
+    EXPECT_EQ(
+        boxOfShortcut(QStringLiteral("fill-account")),
+        QStringLiteral("无法自动输入：桌面已收回本程序控制键盘的权限（远程桌面门户的会话已结束），按键送不到当前窗口。"
+                       "请在“软件设置”中改用“帐号密码粘贴式”，再在目标窗口中按 Ctrl+V 粘贴；"
+                       "或退出后重新启动本程序，在桌面询问时允许它控制键盘；或注销后登录 X11 会话。"));
     EXPECT_TRUE(portal.logOf(QStringLiteral("keysym")).isEmpty());
 }
 

@@ -33,7 +33,9 @@ public:
     QStringList log();
     // The lines of the log that start with the prefix ("keysym").
     QStringList logOf(const QString& prefix);
-    // The answer code of the next Start: 0 granted, 1 the user said no, 2 otherwise.
+    // The answer code of the next Start: 0 granted, 1 the user said no, 2 otherwise, kNoAnswer
+    // while the user has not answered.
+    static constexpr uint kNoAnswer = 0xFFFFFFFF;
     void setStartAnswer(uint code);
     // The desktop's press and release of the bound shortcut.
     void use(const QString& shortcutId);

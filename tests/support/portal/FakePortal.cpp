@@ -2,8 +2,8 @@
 // org.freedesktop.portal.Desktop and answers RemoteDesktop and GlobalShortcuts as the
 // documentation describes, each request's Response signal sent before the call's reply (a
 // client that subscribes late misses it). Everything it is asked is written to a log that
-// tests read through its control object, where they also set the answer to Start and use a
-// bound shortcut.
+// tests read through its control object, where they also set the answer to Start (0xFFFFFFFF:
+// none ever comes) and use a bound shortcut.
 //   tessavo_fake_portal [--without-remote-desktop] [--without-global-shortcuts]
 // It prints "ready" on standard output once the name is owned.
 #include <QCoreApplication>
@@ -25,6 +25,8 @@ const QString kRemoteDesktop = QStringLiteral("org.freedesktop.portal.RemoteDesk
 const QString kGlobalShortcuts = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
 const QString kControlPath = QStringLiteral("/org/tessavo/FakePortal");
 const QString kControl = QStringLiteral("org.tessavo.FakePortal");
+// The answer to Start that never comes.
+constexpr uint kNoAnswer = 0xFFFFFFFF;
 
 QString senderPart(const QString& sender) {
     QString part = sender.mid(1);
@@ -89,6 +91,12 @@ private:
         }
         if (member == QLatin1String("Start")) {
             log(QStringLiteral("RemoteDesktop.Start"));
+            // The user has not answered the desktop's question yet.
+            if (startAnswer_ == kNoAnswer) {
+                const QString token = optionsAt(message, 2).value("handle_token").toString();
+                return reply(message,
+                             {QVariant::fromValue(QDBusObjectPath(path(message, QStringLiteral("request"), token)))});
+            }
             started_ = startAnswer_ == 0;
             const QVariantMap results =
                 started_ ? QVariantMap{{QStringLiteral("devices"), QVariant::fromValue(1u)}} : QVariantMap{};
