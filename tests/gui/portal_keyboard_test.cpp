@@ -13,7 +13,9 @@
 #include "access/Unit_Login.h"
 #include "app/Unit1.h"
 #include "autofill/Unit_SendKey.h"
+#include "platform/desktop/Dialogs.h"
 #include "platform/keyboard/DesktopShortcuts.h"
+#include "platform/keyboard/GlobalHotkeys.h"
 #include "platform/keyboard/Keyboard.h"
 #include "platform/portal/PortalKeyboard.h"
 #include "platform/portal/PortalProbe.h"
@@ -24,6 +26,7 @@
 #include "tests/support/RecordingClipboard.h"
 #include "tests/support/RecordingHotkeys.h"
 #include "tests/support/RecordingInputMethod.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/ScopedFake.h"
 
 using namespace tessavo;
@@ -274,6 +277,18 @@ TEST_F(PortalFill, PasteModePastesWithCtrlVThroughThePortal) {
     EXPECT_TRUE(dialogs->take().empty());
 }
 
+// A desktop that never tells the release still gets its fill, after the wait for the release.
+TEST_F(PortalFill, AShortcutWhoseReleaseIsNeverToldFillsAllTheSame) {
+    logInWithThePortal();
+    portal.press(QStringLiteral("fill-password"));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return portal.logOf(QStringLiteral("keysym")) == typed({0x50, 0xe9, 0x31});
+        },
+        kPatienceMilliseconds))
+        << portal.log().join(QLatin1Char('\n')).toStdString();
+}
+
 // While the desktop still asks, and after it took the permission back, a fill says so too.
 TEST_F(PortalFill, AFillWhileTheDesktopAsksOrAfterItEndedTheSessionSaysSo) {
     portal.setStartAnswer(test::FakePortal::kNoAnswer);
@@ -297,6 +312,44 @@ TEST_F(PortalFill, AFillWhileTheDesktopAsksOrAfterItEndedTheSessionSaysSo) {
                        "请在“软件设置”中改用“帐号密码粘贴式”，再在目标窗口中按 Ctrl+V 粘贴；"
                        "或退出后重新启动本程序，在桌面询问时允许它控制键盘；或注销后登录 X11 会话。"));
     EXPECT_TRUE(portal.logOf(QStringLiteral("keysym")).isEmpty());
+}
+
+// ---- a keyboard that cannot be made --------------------------------------------------------
+
+// Asking the keyboard whether it may type must not move the failure of a keyboard that cannot be
+// made at all (no X display to type on): paste mode still copies first, then the error is shown.
+class KeyboardThatCannotBeMade : public test::ProgramFixture {
+protected:
+    void SetUp() override {
+        previous_ = platform::installKeyboard(nullptr);  // the real one, made on first use
+        ProgramFixture::SetUp();
+    }
+    void TearDown() override {
+        ProgramFixture::TearDown();
+        platform::installKeyboard(std::move(previous_));
+    }
+
+    test::ScopedEnvironment display{"DISPLAY", QByteArray(":4711")};  // no X server there
+    test::ScopedRecordingHotkeys hotkeys;
+    test::ScopedRecordingClipboard clipboard;
+    test::ScopedRecordingInputMethod inputMethod;
+
+private:
+    std::unique_ptr<platform::Keyboard> previous_;
+};
+
+TEST_F(KeyboardThatCannotBeMade, PasteModeCopiesAndThenShowsTheError) {
+    logIn();
+    main().Edit_ZhangHao->setText(QStringLiteral("zhang"));
+    main().Edit_MiMa_Temp->setText(QStringLiteral("secret"));
+    main().RadioButton_IntoPass1->click();
+    ASSERT_TRUE(hotkeys->press(platform::ModControl, platform::vk::Right));
+    EXPECT_EQ(clipboard->text, QStringLiteral("secret"));
+    EXPECT_TRUE(main().Timer_ClearClipbrd->isActive());
+    const std::vector<platform::Dialogs::Box> boxes = dialogs->take();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes.front().text.contains(QStringLiteral("cannot open the X display")))
+        << boxes.front().text.toStdString();
 }
 
 }  // namespace

@@ -83,6 +83,8 @@ void FakePortal::setStartAnswer(uint code) { control(QStringLiteral("SetStartAns
 
 void FakePortal::use(const QString& shortcutId) { control(QStringLiteral("Use"), {shortcutId}); }
 
+void FakePortal::press(const QString& shortcutId) { control(QStringLiteral("Press"), {shortcutId}); }
+
 void FakePortal::endRemoteDesktop() { control(QStringLiteral("EndRemoteDesktop")); }
 
 }  // namespace tessavo::test

@@ -39,6 +39,8 @@ public:
     void setStartAnswer(uint code);
     // The desktop's press and release of the bound shortcut.
     void use(const QString& shortcutId);
+    // A press alone: a desktop that does not tell the release.
+    void press(const QString& shortcutId);
     // The desktop closes the remote-desktop session (the user takes the permission back).
     void endRemoteDesktop();
 

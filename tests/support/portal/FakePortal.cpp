@@ -17,6 +17,7 @@
 #include <QDateTime>
 #include <QStringList>
 #include <cstdio>
+#include <string_view>
 
 namespace {
 
@@ -153,9 +154,12 @@ private:
             startAnswer_ = message.arguments().value(0).toUInt();
             return reply(message, {});
         }
-        if (member == QLatin1String("Use")) {
-            // A press and a release of the bound shortcut, as the desktop tells them.
+        if (member == QLatin1String("Use") || member == QLatin1String("Press")) {
+            // A press and a release of the bound shortcut, as the desktop tells them; a press
+            // alone, as a desktop does that never tells the release.
+            const bool released = member == QLatin1String("Use");
             for (const char* signal : {"Activated", "Deactivated"}) {
+                if (!released && signal != std::string_view("Activated")) continue;
                 QDBusMessage use = QDBusMessage::createSignal(kDesktopPath, kGlobalShortcuts, QLatin1String(signal));
                 use << QVariant::fromValue(QDBusObjectPath(shortcutSession_)) << message.arguments().value(0)
                     << QVariant::fromValue(qulonglong(QDateTime::currentMSecsSinceEpoch())) << QVariantMap();
