@@ -41,10 +41,11 @@ class PortalRequest final : public QObject {
 public:
     using Answer = std::function<void(std::uint32_t code, const QVariantMap& results)>;
 
-    // Calls interface.method(arguments..., options) with a handle_token added to the options;
-    // `answer` runs once, from the event loop, with the response code and results (kFailed and
-    // no results when the call itself fails). The request deletes itself afterwards, and goes
-    // with `context` unanswered when that goes first.
+    // Calls interface.method(arguments..., options) with a handle_token added to the options.
+    // `answer` runs once, with the response code and results (kFailed and no results when the
+    // call itself fails): from the event loop, or at once when the bus refuses the subscription.
+    // The request deletes itself afterwards, and goes with `context` unanswered when that goes
+    // first.
     static void start(QObject* context, const QDBusConnection& bus, const QString& interface, const QString& method,
                       QVariantList arguments, QVariantMap options, Answer answer);
 

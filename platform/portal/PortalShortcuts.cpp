@@ -84,11 +84,11 @@ void PortalShortcuts::bind(const std::vector<Shortcut>& shortcuts, Receiver rece
 
 void PortalShortcuts::bindShortcuts() {
     // The signals come on the portal's own object, for every session of ours.
-    for (const char* signal : {"Activated", "Deactivated"}) {
-        const QByteArray slot = QByteArray("1") + signal + "(QDBusObjectPath,QString,qulonglong,QVariantMap)";
-        bus_.connect(QLatin1String(portal::kService), QLatin1String(portal::kObjectPath), kGlobalShortcuts,
-                     QLatin1String(signal), this, slot.constData());
-    }
+    bus_.connect(QLatin1String(portal::kService), QLatin1String(portal::kObjectPath), kGlobalShortcuts,
+                 QStringLiteral("Activated"), this, SLOT(Activated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
+    bus_.connect(QLatin1String(portal::kService), QLatin1String(portal::kObjectPath), kGlobalShortcuts,
+                 QStringLiteral("Deactivated"), this,
+                 SLOT(Deactivated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
     portal::PortalRequest::start(this, bus_, kGlobalShortcuts, QStringLiteral("BindShortcuts"),
                                  {QVariant::fromValue(QDBusObjectPath(session_)), entriesOf(shortcuts_), QString()}, {},
                                  [this](std::uint32_t code, const QVariantMap&) {
