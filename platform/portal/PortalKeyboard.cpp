@@ -4,6 +4,7 @@
 #include <thread>
 #include <utility>
 
+#include "platform/base/Error.h"
 #include "platform/keyboard/UsKeyboardLayout.h"
 
 namespace tessavo::platform {
@@ -27,9 +28,13 @@ void PortalKeyboard::keybdEvent(std::uint8_t vk, std::uint8_t /*scan*/, std::uin
         return;
     }
     const KeySymbol keysym = keys_.keysymOf(vk);
-    if (!keysym) return;  // no such key: nothing is typed
+    if (!keysym) return;                                     // no such key: nothing is typed
+    if (session_.access() != TypingAccess::Granted) return;  // the fill said so before it began
+    if (!session_.notifyKeysym(keysym, true)) {
+        // The rest of the text must not go out with a key missing; the user is told at once.
+        throw Error(std::string("the desktop portal stopped taking keys: the fill was broken off"));
+    }
     down_[vk] = keysym;
-    session_.notifyKeysym(keysym, true);
 }
 
 std::uint32_t PortalKeyboard::mapVirtualKey(std::uint8_t vk) { return us::scanCode(vk); }

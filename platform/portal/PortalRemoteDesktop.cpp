@@ -97,6 +97,9 @@ bool PortalRemoteDesktop::notifyKeysym(std::uint32_t keysym, bool pressed) {
     if (reply.type() == QDBusMessage::ReplyMessage) return true;
     qCWarning(lcPlatform) << "the desktop portal did not take a key event:" << reply.errorName()
                           << reply.errorMessage();
+    // A text with a key missing is a wrong text, and a portal that hangs would hold every later key
+    // for the whole timeout: no key goes out any more.
+    settle(TypingAccess::Ended, "the portal stopped taking keys");
     return false;
 }
 

@@ -24,7 +24,8 @@ public:
     // Sets up the session; the answers come through the event loop.
     void start();
     TypingAccess access() const { return access_; }
-    // One key event, waited for: false when the portal did not take it.
+    // One key event, waited for: false when the portal did not take it, after which the
+    // session takes no more.
     bool notifyKeysym(std::uint32_t keysym, bool pressed);
     // Gives the keyboard back to the desktop; no key goes out afterwards.
     void close();

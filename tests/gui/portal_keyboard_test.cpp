@@ -13,6 +13,7 @@
 #include "access/Unit_Login.h"
 #include "app/Unit1.h"
 #include "autofill/Unit_SendKey.h"
+#include "platform/base/Error.h"
 #include "platform/desktop/Dialogs.h"
 #include "platform/keyboard/DesktopShortcuts.h"
 #include "platform/keyboard/GlobalHotkeys.h"
@@ -159,6 +160,18 @@ TEST_F(PortalKeyboardTest, ARefusalOrAnEndedSessionTypesNothing) {
     EXPECT_TRUE(portal.logOf(QStringLiteral("keysym")).isEmpty());
     EXPECT_TRUE(portal.logOf(QStringLiteral("refused")).isEmpty())
         << "keys were sent to a session that cannot take them";
+}
+
+TEST_F(PortalKeyboardTest, AKeyThePortalDoesNotTakeBreaksTheFillOffAndSaysSo) {
+    platform::PortalKeyboard& keyboard = installPortalKeyboard();
+    EXPECT_TRUE(autofill::SendKeyString(u"a", true));
+    portal.failKeys();
+    EXPECT_THROW(autofill::SendKeyString(u"bcd", true), Error);
+    EXPECT_EQ(keyboard.typingAccess(), TypingAccess::Ended);
+    // Nothing after the first key that failed was tried.
+    EXPECT_EQ(portal.logOf(QStringLiteral("refused")),
+              QStringList{"refused org.freedesktop.portal.RemoteDesktop.NotifyKeyboardKeysym"});
+    EXPECT_EQ(portal.logOf(QStringLiteral("keysym")), typed({0x61}));
 }
 
 TEST(PortalProbe, TheVersionPropertyTellsWhatThePortalOffers) {

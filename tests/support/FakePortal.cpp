@@ -85,6 +85,8 @@ void FakePortal::use(const QString& shortcutId) { control(QStringLiteral("Use"),
 
 void FakePortal::press(const QString& shortcutId) { control(QStringLiteral("Press"), {shortcutId}); }
 
+void FakePortal::failKeys() { control(QStringLiteral("FailKeys")); }
+
 void FakePortal::endRemoteDesktop() { control(QStringLiteral("EndRemoteDesktop")); }
 
 }  // namespace tessavo::test

@@ -43,6 +43,8 @@ public:
     void press(const QString& shortcutId);
     // The desktop closes the remote-desktop session (the user takes the permission back).
     void endRemoteDesktop();
+    // Every key event fails from now on, without a word from the desktop.
+    void failKeys();
 
 private:
     QDBusMessage control(const QString& method, const QVariantList& arguments = {});

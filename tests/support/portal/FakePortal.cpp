@@ -104,7 +104,8 @@ private:
             return answer(message, optionsAt(message, 2), startAnswer_, results);
         }
         if (member == QLatin1String("NotifyKeyboardKeysym") || member == QLatin1String("NotifyKeyboardKeycode")) {
-            if (!started_) return refuse(message, QStringLiteral("org.freedesktop.DBus.Error.AccessDenied"));
+            if (!started_ || failKeys_)
+                return refuse(message, QStringLiteral("org.freedesktop.DBus.Error.AccessDenied"));
             const int key = message.arguments().value(2).toInt();
             const uint state = message.arguments().value(3).toUInt();
             log(QStringLiteral("%1 0x%2 %3")
@@ -167,6 +168,10 @@ private:
             }
             return reply(message, {});
         }
+        if (member == QLatin1String("FailKeys")) {
+            failKeys_ = true;
+            return reply(message, {});
+        }
         if (member == QLatin1String("EndRemoteDesktop")) {
             started_ = false;
             bus_.send(QDBusMessage::createSignal(remoteSession_, QStringLiteral("org.freedesktop.portal.Session"),
@@ -210,6 +215,7 @@ private:
     QString remoteSession_;
     QString shortcutSession_;
     bool started_ = false;
+    bool failKeys_ = false;  // every key event from now on fails, the session still standing
     uint startAnswer_ = 0;
     QStringList log_;
 };
