@@ -1,11 +1,11 @@
 #include "platform/x11/X11Keymap.h"
 
 #include <X11/keysym.h>
-#include <xkbcommon/xkbcommon.h>
 
 #include <algorithm>
 
 #include "platform/base/Error.h"
+#include "platform/wayland/WaylandKeymap.h"
 
 namespace tessavo::platform {
 namespace {
@@ -132,27 +132,8 @@ KeyCode X11Keymap::findKeyPair(KeySym plain, KeySym shifted) const {
 }
 
 std::vector<KeySym> keysymsForCharacter(char16_t ch) {
-    switch (ch) {
-        case u'\t':
-            return {XK_Tab};
-        case u'\r':
-            return {XK_Return};
-        case u'\b':
-            return {XK_BackSpace};
-        case 0x1B:
-            return {XK_Escape};
-        default:
-            break;
-    }
-    const bool control = ch < 0x20 || (ch >= 0x7F && ch < 0xA0);
-    const bool surrogate = ch >= 0xD800 && ch <= 0xDFFF;
-    if (control || surrogate) return {};
-    // Keymaps name most characters by their own keysym (eacute, Cyrillic_ef, EuroSign); a few
-    // carry the Unicode keysym instead.
-    const KeySym unicode = 0x01000000 | ch;
-    const KeySym named = xkb_utf32_to_keysym(ch);
-    if (named == NoSymbol || named == unicode) return {unicode};
-    return {named, unicode};
+    const std::vector<KeySymbol> symbols = characterSymbols(ch);
+    return {symbols.begin(), symbols.end()};
 }
 
 }  // namespace tessavo::platform
