@@ -16,6 +16,7 @@
 
 #include "platform/base/Error.h"
 #include "platform/keyboard/KeyStrokes.h"
+#include "platform/keyboard/KeyTranslator.h"
 #include "platform/keyboard/UsKeyboardLayout.h"
 #include "platform/x11/X11ErrorTrap.h"
 
@@ -29,15 +30,6 @@ using DisplayHandle = std::unique_ptr<Display, CloseDisplay>;
 
 struct FreeModifierMap {
     void operator()(XModifierKeymap* map) const { XFreeModifiermap(map); }
-};
-
-// Virtual-key codes Windows leaves unassigned: handed out for characters that have no US key
-// code on the current layout.
-constexpr std::uint8_t kSpareCodes[] = {
-    0x3A, 0x3B, 0x3C, 0x3D, 0x3E, 0x3F, 0x40, 0x88, 0x89, 0x8A, 0x8B, 0x8C, 0x8D, 0x8E, 0x8F, 0x97,
-    0x98, 0x99, 0x9A, 0x9B, 0x9C, 0x9D, 0x9E, 0x9F, 0xC1, 0xC2, 0xC3, 0xC4, 0xC5, 0xC6, 0xC7, 0xC8,
-    0xC9, 0xCA, 0xCB, 0xCC, 0xCD, 0xCE, 0xCF, 0xD0, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xD6, 0xD7, 0xD8,
-    0xD9, 0xDA, 0xE9, 0xEA, 0xEB, 0xEC, 0xED, 0xEE, 0xEF, 0xF0, 0xF1, 0xF2, 0xF3, 0xF4, 0xF5,
 };
 
 // The symbols a character is lent a spare key with: a letter with its other case, so that
@@ -99,25 +91,16 @@ private:
     Display* display_;
 };
 
-// A key as the keyboard presses it: the key, with the level-three key held around it or not.
-struct Binding {
-    KeyCode key = 0;
-    bool levelThree = false;
-    bool operator==(const Binding&) const = default;
-};
-
 }  // namespace
 
-struct X11Keyboard::Impl {
+struct X11Keyboard::Impl final : KeyLayout, KeySink {
     DisplayHandle display;
     std::optional<X11Keymap> keymap;
     std::vector<KeyLevels> levels;  // the active group of the keymap
     int typingDepth = 0;
     bool capsLockLifted = false;
     State state{};
-    std::array<Binding, 256> bound{};  // virtual key -> key, for the current burst
-    std::array<Binding, 256> down{};   // virtual key -> the key it went down on
-    std::size_t nextSpare = 0;
+    KeyTranslator translator{*this, *this};
     std::optional<ServerKeymapWriter> writer;
     std::optional<SpareKeys> spareKeys;  // only while a burst is open
     int keyEventsSent = 0;               // in the current burst, for the diagnostics
@@ -137,28 +120,17 @@ struct X11Keyboard::Impl {
         return state.locked_mods;
     }
 
-    Binding resolve(std::uint8_t code) {
-        if (bound[code].key) return bound[code];
-        const X11Keymap& map = currentKeymap();
-        for (const KeySymbol keysym : us::keySymbols(code)) {
-            if (keysym == 0) break;
-            if (const KeyCode key = map.findKeysym(keysym)) return {key, false};
-        }
-        // Letters, digits and punctuation: the key that gives the US key's two characters in
-        // the active group, else a spare key lent to them (Ctrl+V on a Cyrillic layout).
-        const char16_t plain = us::character(code, false);
-        const char16_t shifted = us::character(code, true);
-        if (!plain || !shifted) return {};
-        if (const KeyCode key = map.findKeyPair(plain, shifted)) return {key, false};
+    KeyNumber keyForSymbol(KeySymbol keysym) override { return currentKeymap().findKeysym(keysym); }
+
+    PairKey keyForPair(char16_t plain, char16_t shifted) override {
+        if (const KeyCode key = currentKeymap().findKeyPair(plain, shifted)) return {key, false};
         if (!spareKeys) return {};
         const auto key = spareKeys->keyFor({plain, shifted});
-        if (!key) return {};
-        bound[code] = {*key, false};
-        return bound[code];
+        return key ? PairKey{*key, true} : PairKey{};
     }
 
     // How the character is typed: a key of the active group, else a spare key lent to it.
-    std::optional<KeyStroke> strokeFor(char16_t ch) {
+    std::optional<KeyStroke> strokeFor(char16_t ch) override {
         const std::vector<KeySym> keysyms = keysymsForCharacter(ch);
         if (keysyms.empty()) return std::nullopt;
         const std::uint16_t usCode = us::vkKeyScan(ch);
@@ -173,72 +145,28 @@ struct X11Keyboard::Impl {
         return KeyStroke{*key, lent.shift, false};
     }
 
-    // The key code handed out for a character: the US virtual key where it is pressed the same
-    // way, else a spare one.
-    std::uint16_t codeFor(char16_t ch, const KeyStroke& stroke) {
-        const std::uint16_t shift = stroke.shift ? ShiftStateShift : 0;
-        const Binding binding{stroke.key, stroke.levelThree};
-        const std::uint16_t usCode = us::vkKeyScan(ch);
-        const auto usKey = static_cast<std::uint8_t>(usCode & 0xFF);
-        const bool sameLevel = usCode != NoKeyCode && (usCode & ShiftStateShift) == shift && !stroke.levelThree;
-        if (sameLevel && (bound[usKey].key == 0 || bound[usKey] == binding)) {
-            bound[usKey] = binding;
-            return shift | usKey;
-        }
-        return shift | spareCodeFor(binding);
-    }
+    KeyNumber levelThreeKey() override { return keymap->levelThreeKey(); }
 
-    std::uint8_t spareCodeFor(const Binding& binding) {
-        for (const std::uint8_t spare : kSpareCodes) {
-            if (bound[spare] == binding) return spare;
-        }
-        // A burst binds far fewer keys than there are spare codes; when they run out, the
-        // oldest binding is reused (each code is pressed right after it is handed out).
-        const std::uint8_t spare = kSpareCodes[nextSpare++ % std::size(kSpareCodes)];
-        bound[spare] = binding;
-        return spare;
-    }
-
-    // A spare key lent to other symbols no longer types what the codes bound to it stood for.
-    void forget(KeyCode key) {
-        for (Binding& binding : bound) {
-            if (binding.key == key) binding = {};
-        }
-    }
-
-    void fakeKey(KeyCode key, bool press) {
-        XTestFakeKeyEvent(display.get(), key, press ? True : False, CurrentTime);
+    void sendKey(const KeyEvent& event) override {
+        XTestFakeKeyEvent(display.get(), event.key, event.press ? True : False, CurrentTime);
         XFlush(display.get());
         ++keyEventsSent;
-    }
-
-    void press(const Binding& binding) {
-        if (binding.levelThree) fakeKey(keymap->levelThreeKey(), true);
-        fakeKey(binding.key, true);
-    }
-
-    void release(const Binding& binding) {
-        fakeKey(binding.key, false);
-        if (binding.levelThree) fakeKey(keymap->levelThreeKey(), false);
     }
 
     void startBurst() {
         keymap.emplace(display.get());
         levels = keymap->activeGroupLevels();
-        bound.fill({});
-        nextSpare = 0;
+        translator.startBurst();
         keyEventsSent = 0;
         spareKeys.emplace(*writer, keymap->emptyKeys());
-        spareKeys->onReuse = [this](KeyNumber key) { forget(key); };
+        spareKeys->onReuse = [this](KeyNumber key) { translator.forget(key); };
         capsLockLifted = lockedModifiers() & LockMask;
         if (capsLockLifted) XkbLockModifiers(display.get(), XkbUseCoreKbd, LockMask, 0);
         XSync(display.get(), False);
     }
 
     void endBurst() {
-        for (Binding& binding : down) {
-            if (binding.key) release(std::exchange(binding, {}));
-        }
+        translator.releaseAll();
         XSync(display.get(), False);
         qCDebug(lcX11, "the typing burst sent %d key events", keyEventsSent);
         spareKeys.reset();  // the lent keys go back to empty
@@ -311,27 +239,16 @@ X11Keyboard::~X11Keyboard() = default;
 void X11Keyboard::keybdEvent(std::uint8_t code, std::uint8_t /*scan*/, std::uint32_t flags) {
     // The key is found by its virtual key; the extended-key flag has no counterpart on X11,
     // where the keys it tells apart have keycodes of their own.
-    if (flags & KeyEventKeyUp) {
-        const Binding binding = impl_->down[code].key ? std::exchange(impl_->down[code], {}) : impl_->resolve(code);
-        if (binding.key) impl_->release(binding);
-        return;
-    }
-    const Binding binding = impl_->resolve(code);
-    if (!binding.key) return;  // no such key on this keyboard: nothing is typed
-    impl_->down[code] = binding;
-    impl_->press(binding);
+    impl_->translator.keyEvent(code, flags & KeyEventKeyUp);
 }
 
 std::uint32_t X11Keyboard::mapVirtualKey(std::uint8_t code) {
     // Evdev keycodes are the kernel's key numbers plus 8, and those are the set-1 scan codes.
-    const KeyCode key = impl_->resolve(code).key;
+    const KeyNumber key = impl_->translator.keyOf(code);
     return key >= 8 ? key - 8u : 0u;
 }
 
-std::uint16_t X11Keyboard::vkKeyScan(char16_t ch) {
-    const auto stroke = impl_->strokeFor(ch);
-    return stroke ? impl_->codeFor(ch, *stroke) : NoKeyCode;
-}
+std::uint16_t X11Keyboard::vkKeyScan(char16_t ch) { return impl_->translator.vkKeyScan(ch); }
 
 bool X11Keyboard::keyToggled(std::uint8_t code) { return impl_->state[code] & 1; }
 
