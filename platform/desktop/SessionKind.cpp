@@ -2,6 +2,7 @@
 
 #include "platform/base/Logging.h"
 #include "platform/portal/PortalProbe.h"
+#include "platform/wayland/WaylandKeyboard.h"
 
 namespace tessavo::platform {
 
@@ -33,6 +34,7 @@ FillPath chooseFillPath(SessionKind session, const WaylandOffers& offers) {
 
 WaylandOffers probeWaylandOffers() {
     WaylandOffers offers;
+    offers.virtualKeyboard = waylandOffersVirtualKeyboard();
     offers.portalRemoteDesktop = sessionPortalOffers(QStringLiteral("org.freedesktop.portal.RemoteDesktop"));
     return offers;
 }

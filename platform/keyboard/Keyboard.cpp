@@ -3,6 +3,7 @@
 #include "platform/base/ServiceSlot.h"
 #include "platform/desktop/SessionKind.h"
 #include "platform/portal/PortalKeyboard.h"
+#include "platform/wayland/WaylandKeyboard.h"
 #include "platform/x11/X11Keyboard.h"
 
 namespace tessavo::platform {
@@ -10,6 +11,7 @@ namespace {
 
 ServiceSlot<Keyboard>& slot() {
     static ServiceSlot<Keyboard> instance([]() -> std::unique_ptr<Keyboard> {
+        if (chosenFillPath() == FillPath::WaylandWlroots) return WaylandKeyboard::connect();
         if (chosenFillPath() == FillPath::WaylandPortal) {
             return makePortalKeyboard();
         }

@@ -1,0 +1,220 @@
+#include "platform/wayland/WaylandVirtualKeyboard.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+#include <wayland-client.h>
+#include <wayland-generated/virtual-keyboard-unstable-v1-client-protocol.h>
+#include <xkbcommon/xkbcommon.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+#include "platform/base/Error.h"
+#include "platform/base/Logging.h"
+#include "platform/base/UniqueFd.h"
+
+namespace tessavo::platform {
+namespace {
+
+template <typename T, void (*destroy)(T*)>
+struct Destroy {
+    void operator()(T* proxy) const { destroy(proxy); }
+};
+template <typename T, void (*destroy)(T*)>
+using Proxy = std::unique_ptr<T, Destroy<T, destroy>>;
+
+using DisplayHandle = Proxy<wl_display, wl_display_disconnect>;
+using RegistryHandle = Proxy<wl_registry, wl_registry_destroy>;
+using SeatHandle = Proxy<wl_seat, wl_seat_destroy>;
+using ManagerHandle = Proxy<zwp_virtual_keyboard_manager_v1, zwp_virtual_keyboard_manager_v1_destroy>;
+using VirtualKeyboardHandle = Proxy<zwp_virtual_keyboard_v1, zwp_virtual_keyboard_v1_destroy>;
+
+// A seat's keyboard from version 3 on is released, so that the compositor forgets it too.
+void releaseKeyboard(wl_keyboard* keyboard) {
+    if (wl_keyboard_get_version(keyboard) >= WL_KEYBOARD_RELEASE_SINCE_VERSION) {
+        wl_keyboard_release(keyboard);
+    } else {
+        wl_keyboard_destroy(keyboard);
+    }
+}
+using SeatKeyboardHandle = Proxy<wl_keyboard, releaseKeyboard>;
+
+[[noreturn]] void cannotType(const std::string& reason) {
+    qCWarning(lcAutofill, "no keystrokes can be sent on Wayland: %s", reason.c_str());
+    throw Error(reason);
+}
+
+DisplayHandle connectTo(const char* displayName) {
+    DisplayHandle display(wl_display_connect(displayName));
+    if (!display) cannotType("cannot connect to the Wayland display for typing");
+    return display;
+}
+
+// The globals the keyboard needs, as the registry announces them.
+struct Globals {
+    SeatHandle seat;
+    ManagerHandle manager;
+    bool managerOffered = false;
+    bool bind = true;  // false: only note what is offered
+
+    static void global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
+                       std::uint32_t version) {
+        auto* globals = static_cast<Globals*>(data);
+        if (std::strcmp(interface, zwp_virtual_keyboard_manager_v1_interface.name) == 0) {
+            globals->managerOffered = true;
+            if (globals->bind && !globals->manager) {
+                globals->manager.reset(static_cast<zwp_virtual_keyboard_manager_v1*>(
+                    wl_registry_bind(registry, name, &zwp_virtual_keyboard_manager_v1_interface, 1)));
+            }
+        } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && globals->bind && !globals->seat) {
+            // The first seat is the user's; version 4 brings everything the keyboard sends.
+            globals->seat.reset(
+                static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, std::min(version, 4u))));
+        }
+    }
+    static void globalRemove(void*, wl_registry*, std::uint32_t) {}
+    static constexpr wl_registry_listener kListener{&Globals::global, &Globals::globalRemove};
+};
+
+// The keymap the seat's keyboard sends its clients; the seat sends it at once.
+struct SeatKeyboard {
+    std::uint32_t capabilities = 0;
+    std::string keymapText;
+
+    static void capabilitiesChanged(void* data, wl_seat*, std::uint32_t capabilities) {
+        static_cast<SeatKeyboard*>(data)->capabilities = capabilities;
+    }
+    static void seatName(void*, wl_seat*, const char*) {}
+    static constexpr wl_seat_listener kSeatListener{&SeatKeyboard::capabilitiesChanged, &SeatKeyboard::seatName};
+
+    static void keymap(void* data, wl_keyboard*, std::uint32_t format, std::int32_t fd, std::uint32_t size) {
+        const UniqueFd file(fd);
+        if (format != WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1 || size == 0) return;
+        void* mapped = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, file.get(), 0);
+        if (mapped == MAP_FAILED) return;
+        const char* text = static_cast<const char*>(mapped);
+        static_cast<SeatKeyboard*>(data)->keymapText.assign(text, strnlen(text, size));
+        munmap(mapped, size);
+    }
+    static void enter(void*, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) {}
+    static void leave(void*, wl_keyboard*, std::uint32_t, wl_surface*) {}
+    static void key(void*, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) {}
+    static void modifiers(void*, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t,
+                          std::uint32_t) {}
+    static void repeatInfo(void*, wl_keyboard*, std::int32_t, std::int32_t) {}
+    static constexpr wl_keyboard_listener kKeyboardListener{&SeatKeyboard::keymap,    &SeatKeyboard::enter,
+                                                            &SeatKeyboard::leave,     &SeatKeyboard::key,
+                                                            &SeatKeyboard::modifiers, &SeatKeyboard::repeatInfo};
+};
+
+// A keymap of a real keyboard names the keys any layout has; a virtual keyboard of another
+// program (a key-pressing tool) carries only the few keys it pressed.
+bool isWholeLayout(const WaylandKeymap& keymap) {
+    for (const KeySymbol keysym : {XKB_KEY_Return, XKB_KEY_BackSpace, XKB_KEY_Tab, XKB_KEY_Shift_L, XKB_KEY_Control_L,
+                                   XKB_KEY_Left, XKB_KEY_Right, XKB_KEY_Delete}) {
+        if (keymap.keyFor(keysym) == 0) return false;
+    }
+    return true;
+}
+
+std::uint32_t millisecondsNow() {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+}  // namespace
+
+struct WaylandVirtualKeyboard::Impl {
+    DisplayHandle display;
+    Globals globals;
+    RegistryHandle registry;
+    VirtualKeyboardHandle keyboard;
+    SeatKeyboard seatKeyboard;  // listens to the seat for the connection's life
+    std::optional<WaylandKeymap> seatKeymap;
+
+    void roundTrip() {
+        if (wl_display_roundtrip(display.get()) < 0) {
+            qCWarning(lcAutofill, "the Wayland compositor closed the typing connection");
+        }
+    }
+
+    void readSeatKeymap() {
+        wl_seat_add_listener(globals.seat.get(), &SeatKeyboard::kSeatListener, &seatKeyboard);
+        roundTrip();
+        if (!(seatKeyboard.capabilities & WL_SEAT_CAPABILITY_KEYBOARD)) return;
+        const SeatKeyboardHandle keyboard(wl_seat_get_keyboard(globals.seat.get()));
+        wl_keyboard_add_listener(keyboard.get(), &SeatKeyboard::kKeyboardListener, &seatKeyboard);
+        roundTrip();
+        if (seatKeyboard.keymapText.empty()) return;
+        try {
+            WaylandKeymap keymap = WaylandKeymap::fromText(seatKeyboard.keymapText);
+            if (isWholeLayout(keymap)) seatKeymap.emplace(std::move(keymap));
+        } catch (const Error&) {
+            qCWarning(lcAutofill, "the seat's keyboard layout cannot be read; typing with the default one");
+        }
+    }
+};
+
+WaylandVirtualKeyboard::WaylandVirtualKeyboard(const char* displayName) : impl_(std::make_unique<Impl>()) {
+    impl_->display = connectTo(displayName);
+    impl_->registry.reset(wl_display_get_registry(impl_->display.get()));
+    wl_registry_add_listener(impl_->registry.get(), &Globals::kListener, &impl_->globals);
+    if (wl_display_roundtrip(impl_->display.get()) < 0) cannotType("the Wayland display does not answer");
+    if (!impl_->globals.seat) cannotType("the Wayland compositor offers no seat");
+    if (!impl_->globals.manager) cannotType("the Wayland compositor offers no virtual keyboard");
+    impl_->readSeatKeymap();
+    impl_->keyboard.reset(zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(impl_->globals.manager.get(),
+                                                                                  impl_->globals.seat.get()));
+    impl_->roundTrip();
+}
+
+WaylandVirtualKeyboard::~WaylandVirtualKeyboard() {
+    // The keyboard goes before the connection; a last round trip lets the compositor take it.
+    if (impl_->keyboard) {
+        impl_->keyboard.reset();
+        wl_display_flush(impl_->display.get());
+    }
+}
+
+std::optional<WaylandKeymap>& WaylandVirtualKeyboard::seatKeymap() { return impl_->seatKeymap; }
+
+void WaylandVirtualKeyboard::keymap(const std::string& text) {
+    UniqueFd file(memfd_create("tessavo-keymap", MFD_CLOEXEC));
+    if (!file.valid()) throw Error(std::string("no memory file for the keymap: ") + std::strerror(errno));
+    for (std::size_t written = 0; written < text.size();) {
+        const ssize_t n = write(file.get(), text.data() + written, text.size() - written);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) throw Error(std::string("the keymap cannot be written: ") + std::strerror(errno));
+        written += static_cast<std::size_t>(n);
+    }
+    zwp_virtual_keyboard_v1_keymap(impl_->keyboard.get(), WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1, file.get(),
+                                   static_cast<std::uint32_t>(text.size()));
+}
+
+void WaylandVirtualKeyboard::key(KeyNumber key, bool press) {
+    // The protocol carries evdev numbers: xkb keycodes less 8.
+    zwp_virtual_keyboard_v1_key(impl_->keyboard.get(), millisecondsNow(), key - 8u,
+                                press ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
+}
+
+void WaylandVirtualKeyboard::modifiers(const ModifierState& state) {
+    zwp_virtual_keyboard_v1_modifiers(impl_->keyboard.get(), state.depressed, state.latched, state.locked, state.group);
+}
+
+void WaylandVirtualKeyboard::roundTrip() { impl_->roundTrip(); }
+
+void WaylandVirtualKeyboard::flush() { wl_display_flush(impl_->display.get()); }
+
+bool waylandOffersVirtualKeyboard(const char* displayName) {
+    const DisplayHandle display(wl_display_connect(displayName));
+    if (!display) return false;
+    Globals globals;
+    globals.bind = false;
+    const RegistryHandle registry(wl_display_get_registry(display.get()));
+    wl_registry_add_listener(registry.get(), &Globals::kListener, &globals);
+    return wl_display_roundtrip(display.get()) >= 0 && globals.managerOffered;
+}
+
+}  // namespace tessavo::platform
