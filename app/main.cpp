@@ -86,6 +86,7 @@ int main(int argc, char** argv) {
     // Chosen and logged once, at start; a keyboard that needs the desktop's permission asks for
     // it now, once for the program's life, rather than in the middle of the first fill.
     if (platform::chosenFillPath() == platform::FillPath::WaylandPortal) platform::keyboard();
+    platform::prepareKeyboard();
     app::Program program(QCoreApplication::applicationDirPath() + QLatin1Char('/'));
     // The main window's close ends the program whatever else is shown: quit() would first ask
     // every window to close and give up while the login window (which refuses) is up.

@@ -1,5 +1,6 @@
 #include "platform/keyboard/Keyboard.h"
 
+#include "platform/base/Error.h"
 #include "platform/base/ServiceSlot.h"
 #include "platform/desktop/SessionKind.h"
 #include "platform/portal/PortalKeyboard.h"
@@ -23,6 +24,15 @@ ServiceSlot<Keyboard>& slot() {
 }  // namespace
 
 Keyboard& keyboard() { return slot().get(); }
+
+void prepareKeyboard() {
+    if (chosenFillPath() != FillPath::WaylandWlroots) return;
+    try {
+        keyboard();
+    } catch (const Error&) {
+        // Logged where it failed; the first fill tries again and shows the reason.
+    }
+}
 
 std::unique_ptr<Keyboard> installKeyboard(std::unique_ptr<Keyboard> replacement) {
     return slot().install(std::move(replacement));
