@@ -101,6 +101,7 @@ struct X11Keyboard::Impl final : KeyLayout, KeySink {
     bool capsLockLifted = false;
     State state{};
     KeyTranslator translator{*this, *this};
+    KeySink* observer = nullptr;
     std::optional<ServerKeymapWriter> writer;
     std::optional<SpareKeys> spareKeys;  // only while a burst is open
     int keyEventsSent = 0;               // in the current burst, for the diagnostics
@@ -148,6 +149,7 @@ struct X11Keyboard::Impl final : KeyLayout, KeySink {
     KeyNumber levelThreeKey() override { return keymap->levelThreeKey(); }
 
     void sendKey(const KeyEvent& event) override {
+        if (observer) observer->sendKey(event);
         XTestFakeKeyEvent(display.get(), event.key, event.press ? True : False, CurrentTime);
         XFlush(display.get());
         ++keyEventsSent;
@@ -274,6 +276,8 @@ void X11Keyboard::endTyping() {
     if (impl_->typingDepth == 0) return;
     if (--impl_->typingDepth == 0) impl_->endBurst();
 }
+
+void X11Keyboard::observeKeys(KeySink* observer) { impl_->observer = observer; }
 
 bool X11Keyboard::waitForModifiersReleased(int maxMilliseconds) {
     const std::vector<KeyCode> modifiers = impl_->modifierKeys();

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "platform/keyboard/KeyTranslator.h"
 #include "platform/keyboard/Keyboard.h"
 
 namespace tessavo::platform {
@@ -37,6 +38,10 @@ public:
     void beginTyping() override;
     void endTyping() override;
     bool waitForModifiersReleased(int maxMilliseconds) override;
+
+    // Every key event is also handed to the observer (nullptr: none); for the tests that
+    // compare what the display systems are sent.
+    void observeKeys(KeySink* observer);
 
 private:
     struct Impl;
