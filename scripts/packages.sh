@@ -8,10 +8,13 @@ BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools
 # programs of others to type into (xterm, zenity's GTK entry), fcitx5 with Pinyin on a private
 # session bus, a tray host, a Chinese font for readable screenshots, clang for the fuzz targets, the
 # desktop entry checker, KeePassXC's command-line program for the import and export tests,
-# clang-format for the formatting check, the argon2 command to check the key of a protected file.
+# clang-format for the formatting check, the argon2 command to check the key of a protected file;
+# a headless Wayland session (sway with Xwayland) with its programs: a native terminal, the key
+# presser for the compositor's bindings, the clipboard tools, screenshots, Qt's Wayland platform.
 TEST_PACKAGES=(libgtest-dev libgmock-dev sqlcipher xvfb xauth xdotool xclip x11-utils x11-xkb-utils
                xkb-data x11-xserver-utils xterm zenity dbus-daemon fcitx5 fcitx5-chinese-addons fcitx5-frontend-gtk3
-               trayer fonts-wqy-microhei clang libclang-rt-14-dev desktop-file-utils keepassxc clang-format argon2)
+               trayer fonts-wqy-microhei clang libclang-rt-14-dev desktop-file-utils keepassxc clang-format argon2
+               sway foot wtype wl-clipboard grim xwayland qt6-wayland)
 BENCH_PACKAGES=(libbenchmark-dev)
 
 ensure_packages() {

@@ -111,17 +111,18 @@ XWindowId AutoFillDesktop::startAndChooseRecord() {
     return main;
 }
 
+bool AutoFillDesktop::recordChosen() {
+    // A click on the grid raises the record's use counter: once it shows, the editor holds it.
+    const QString script = QStringLiteral("PRAGMA key='%1';\nselect sum(统计) from data;\n").arg(kDatabaseKey);
+    const ProgramRun shell =
+        runProgram(QStringLiteral("sqlcipher"), {"-batch", home().databasePath()}, script.toUtf8());
+    const QList<QByteArray> lines = shell.standardOutput.trimmed().split('\n');
+    return shell.exitCode == 0 && !lines.isEmpty() && lines.last().trimmed().toLongLong() > 0;
+}
+
 void AutoFillDesktop::chooseRecord(XWindowId main) {
-    // The click raises the record's use counter: once it shows, the editor holds the record.
-    const auto usesCounted = [&] {
-        const QString script = QStringLiteral("PRAGMA key='%1';\nselect sum(统计) from data;\n").arg(kDatabaseKey);
-        const ProgramRun shell =
-            runProgram(QStringLiteral("sqlcipher"), {"-batch", home().databasePath()}, script.toUtf8());
-        const QList<QByteArray> lines = shell.standardOutput.trimmed().split('\n');
-        return shell.exitCode == 0 && !lines.isEmpty() && lines.last().trimmed().toLongLong() > 0;
-    };
     clickInWindow(main, fillPlace::kGridRows);
-    if (!waitUntil(usesCounted)) fail("the click on the grid chose no record");
+    if (!waitUntil([this] { return recordChosen(); })) fail("the click on the grid chose no record");
 }
 
 TargetProgram& AutoFillDesktop::startTarget() {

@@ -77,6 +77,8 @@ protected:
     // Starts the program, logs in and clicks the record.
     XWindowId startAndChooseRecord();
     void chooseRecord(XWindowId main);
+    // Whether a record has been chosen (its use counter went up).
+    bool recordChosen();
     TargetProgram& startTarget();
     // Ctrl+Left, then (the field emptied) Ctrl+Right, each checked against what arrives.
     void expectBothFilled(const QString& account, const QString& password);

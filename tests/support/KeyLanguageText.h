@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,21 @@ inline std::string printableAsciiOutsideKeyLanguage() {
         if (kCommands.find(c) == std::string_view::npos) text += c;
     }
     return text;
+}
+
+// The text as the key language spells it to type exactly the text: each of its command
+// characters braced ("{+}", "{~}", "{{}").
+inline QString spelledInKeyLanguage(const QString& text) {
+    const QString commands = QStringLiteral("+^%~(){}");
+    QString spelled;
+    for (const QChar ch : text) {
+        if (commands.contains(ch)) {
+            spelled += QLatin1Char('{') + ch + QLatin1Char('}');
+        } else {
+            spelled += ch;
+        }
+    }
+    return spelled;
 }
 
 }  // namespace tessavo::test

@@ -13,6 +13,7 @@
 #include "autofill/Unit_SendKey.h"
 #include "platform/wayland/WaylandKeyboard.h"
 #include "platform/wayland/XkbHandles.h"
+#include "tests/support/KeyLanguageText.h"
 #include "tests/support/ScopedFake.h"
 #include "tests/support/ScriptedDialogs.h"
 
@@ -86,19 +87,6 @@ std::string everyPrintableAscii() {
     return text;
 }
 
-// Braces and the key language's own characters typed as themselves.
-QString asKeyLanguage(const QString& text) {
-    QString escaped;
-    for (const QChar ch : text) {
-        if (QStringLiteral("+^%~(){}[]").contains(ch)) {
-            escaped += QLatin1Char('{') + ch + QLatin1Char('}');
-        } else {
-            escaped += ch;
-        }
-    }
-    return escaped;
-}
-
 TEST_P(WaylandKeyboardTyping, TheProgramReadsExactlyTheText) {
     const QString texts[] = {
         QString::fromStdString(everyPrintableAscii()),
@@ -107,7 +95,7 @@ TEST_P(WaylandKeyboardTyping, TheProgramReadsExactlyTheText) {
     };
     for (const QString& text : texts) {
         program->typed.clear();
-        ASSERT_TRUE(autofill::SendKeyString(asKeyLanguage(text), true));
+        ASSERT_TRUE(autofill::SendKeyString(test::spelledInKeyLanguage(text), true));
         EXPECT_EQ(program->typed, text.toStdString());
         EXPECT_TRUE(program->down.empty()) << "a key is still down after the burst";
         EXPECT_EQ(program->current.depressed, 0u) << "a modifier is still held after the burst";

@@ -1,0 +1,157 @@
+// Filling in a Wayland session of a wlroots compositor (a private, headless sway): the keeper
+// runs through Xwayland, the user's compositor bindings run `tessavo --fill`, and the keys come
+// through the keeper's own virtual keyboard into native Wayland programs (foot, a GTK entry)
+// and X11 ones (xterm through Xwayland), exactly as stored, in any layout.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <memory>
+#include <optional>
+
+#include "tests/e2e/AutoFillDesktop.h"
+#include "tests/support/KeyLanguageText.h"
+#include "tests/support/SwaySession.h"
+#include "tests/support/WaitUntil.h"
+
+namespace tessavo::test {
+namespace {
+
+// Every character of a keyboard's printable ASCII, and some a US keyboard lacks.
+QString everyCharacterToType() {
+    QString text;
+    for (char16_t ch = 0x20; ch < 0x7F; ++ch) text += QChar(ch);
+    return text + QStringLiteral("é 中文 €");
+}
+
+QString readText(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+class WaylandFill : public AutoFillDesktop {
+protected:
+    void SetUp() override {
+        if (!SwaySession::available()) GTEST_SKIP() << "sway is not installed";
+        AutoFillDesktop::SetUp();
+    }
+
+    void TearDown() override {
+        session_.reset();
+        AutoFillDesktop::TearDown();
+    }
+
+    // The session with the two bindings a user of sway writes for the keeper.
+    void startSession(const char* layout) {
+        const QProcessEnvironment keeper = home().environment("");
+        QString fill = QStringLiteral("exec env XDG_RUNTIME_DIR=%1 HOME=%2 TESSAVO_DIALOG_LOG=%3 %4 --fill")
+                           .arg(keeper.value("XDG_RUNTIME_DIR"), keeper.value("HOME"),
+                                keeper.value("TESSAVO_DIALOG_LOG"), home().executable());
+        session_ = std::make_unique<SwaySession>(
+            SwaySession::Options{QString::fromLatin1(layout),
+                                 {QStringLiteral("bindsym Ctrl+Left %1 account").arg(fill),
+                                  QStringLiteral("bindsym Ctrl+Right %1 password").arg(fill)}});
+    }
+
+    // The keeper, started by the session's user in the session, logged in, a record chosen.
+    void startKeeperAndChooseRecord() {
+        // The application folder and the home lie side by side in one folder.
+        session_->handOver(QFileInfo(QDir(home().appDir()).absolutePath()).absolutePath());
+        const QStringList command = session_->asSessionUser({home().executable()});
+        ProgramProcess& keeper = startFrom(QStandardPaths::findExecutable(command.front()), home().appDir(),
+                                           {command.mid(1),
+                                            {{"WAYLAND_DISPLAY", session_->waylandSocket()},
+                                             {"DISPLAY", session_->xDisplay()},
+                                             {"XDG_SESSION_TYPE", QStringLiteral("wayland")}}});
+        ASSERT_TRUE(session_->waitForFocus(loginTitle())) << keeper.output().toStdString();
+        session_->type(QStringLiteral("vorel~"));
+        ASSERT_TRUE(session_->waitForFocus(mainCaption())) << keeper.output().toStdString();
+        const std::optional<QRect> main = session_->contentRect(mainCaption());
+        ASSERT_TRUE(main);
+        session_->click(main->topLeft() + fillPlace::kGridRows);
+        if (!waitUntil([this] { return recordChosen(); })) {
+            // What the session showed, for the review of the failure.
+            const QString picture = QString::fromUtf8(TESSAVO_SCREENSHOT_DIR) + "/wayland-no-record-chosen.png";
+            session_->run({"grim", session_->sharedDir() + "/screen.png"});
+            QDir().mkpath(QString::fromUtf8(TESSAVO_SCREENSHOT_DIR));
+            QFile::remove(picture);
+            QFile::copy(session_->sharedDir() + "/screen.png", picture);
+            FAIL() << "the click on the grid chose no record";
+        }
+        EXPECT_TRUE(home().shownBoxes().isEmpty()) << home().shownBoxes().join(u'|').toStdString();
+    }
+
+    // A terminal of the session whose shell writes every byte it gets into a file; the file.
+    QString startTerminal(const QStringList& terminal, const QString& title, const QProcessEnvironment& environment) {
+        const QString output = session_->sharedDir() + QStringLiteral("/%1.txt").arg(++targets_);
+        session_->startClient(terminal + QStringList{"-e", "sh", "-c", "stty raw -echo; exec cat > " + output},
+                              environment);
+        if (!session_->waitForFocus(title)) ADD_FAILURE() << "the terminal " << title.toStdString() << " has no focus";
+        return output;
+    }
+
+    // The binding pressed as the user presses it, from outside.
+    void pressBinding(const char* key) { ASSERT_TRUE(session_->wtype({"-M", "ctrl", "-k", key, "-m", "ctrl"})); }
+
+    QString waitForText(const QString& path, const QString& expected) {
+        waitUntil([&] { return readText(path) == expected; });
+        return readText(path);
+    }
+
+    std::unique_ptr<SwaySession> session_;
+    int targets_ = 0;
+};
+
+class WaylandFillLayouts : public WaylandFill, public testing::WithParamInterface<const char*> {};
+
+TEST_P(WaylandFillLayouts, TheBindingsTypeEveryCharacterIntoANativeTerminal) {
+    const QString password = everyCharacterToType();
+    storeRecord(QStringLiteral("alice"), spelledInKeyLanguage(password));
+    startSession(GetParam());
+    ASSERT_NO_FATAL_FAILURE(startKeeperAndChooseRecord());
+    const QString typed = startTerminal({"foot"}, QStringLiteral("foot"), session_->clientEnvironment());
+
+    pressBinding("Right");
+    EXPECT_EQ(waitForText(typed, password), password);
+    // Then the account: in lower case, so no Shift or AltGr of the password is still down.
+    pressBinding("Left");
+    EXPECT_EQ(waitForText(typed, password + QStringLiteral("alice")), password + QStringLiteral("alice"));
+    EXPECT_TRUE(home().shownBoxes().isEmpty()) << home().shownBoxes().join(u'|').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Sway, WaylandFillLayouts, testing::Values("us", "de"));
+
+TEST_F(WaylandFill, TypesIntoAnXwaylandTerminal) {
+    const QString password = QStringLiteral("Xw@y-land|中€é~");
+    storeRecord(QStringLiteral("bob"), spelledInKeyLanguage(password));
+    startSession("de");
+    ASSERT_NO_FATAL_FAILURE(startKeeperAndChooseRecord());
+    QProcessEnvironment x11 = session_->clientEnvironment();
+    x11.remove(QStringLiteral("WAYLAND_DISPLAY"));  // an X11 program, through the session's Xwayland
+    const QString typed = startTerminal({"xterm", "-T", "xterm-target"}, QStringLiteral("xterm-target"), x11);
+
+    pressBinding("Right");
+    EXPECT_EQ(waitForText(typed, password), password);
+    pressBinding("Left");
+    EXPECT_EQ(waitForText(typed, password + QStringLiteral("bob")), password + QStringLiteral("bob"));
+}
+
+TEST_F(WaylandFill, TypesIntoAGtkEntryAndItsEnterKey) {
+    // The key language's "~" is Enter: on the layout's own Return key, which GTK insists on.
+    const QString password = QStringLiteral("Gtk-pässwörd@中€");
+    storeRecord(QStringLiteral("carol"), spelledInKeyLanguage(password) + QStringLiteral("~"));
+    startSession("us");
+    ASSERT_NO_FATAL_FAILURE(startKeeperAndChooseRecord());
+    QProcessEnvironment gtk = session_->clientEnvironment();
+    gtk.insert(QStringLiteral("GDK_BACKEND"), QStringLiteral("wayland"));
+    QProcess& entry = session_->startClient({"zenity", "--entry", "--title=gtk-target", "--text=target"}, gtk);
+    ASSERT_TRUE(session_->waitForFocus(QStringLiteral("gtk-target")));
+
+    pressBinding("Right");
+    ASSERT_TRUE(entry.waitForFinished(static_cast<int>(kPatience.count()))) << "Enter did not reach the entry";
+    EXPECT_EQ(QString::fromUtf8(entry.readAllStandardOutput()).trimmed(), password);
+}
+
+}  // namespace
+}  // namespace tessavo::test
