@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/base/Error.h"
+#include "platform/base/Wipe.h"
 #include "platform/wayland/WaylandVirtualKeyboard.h"
 #include "platform/wayland/XkbHandles.h"
 
@@ -110,9 +111,10 @@ struct WaylandKeyboard::Impl final : KeyLayout, KeySink {
     // spare key since must reach it first.
     void sendKeymapIfChanged() {
         if (sentKeymap == keymap.changes()) return;
-        const std::string text = keymap.text();
+        std::string text = keymap.text();  // holds the lent characters: wiped when sent
         mirror.load(text, down);
         output->keymap(text);
+        wipe(text);
         // A new keymap starts the compositor's modifiers afresh.
         output->modifiers(mirror.current());
         sentModifiers = mirror.current();
@@ -122,6 +124,9 @@ struct WaylandKeyboard::Impl final : KeyLayout, KeySink {
 
     void startBurst() {
         translator.startBurst();
+        // The keys lent in the last burst go back only now: X11 programs (through Xwayland) look
+        // a changed keymap up when they come to the change, which may be after the last keys;
+        // a keymap that only gains keys keeps what they typed.
         keymap.forgetLentKeys();
         // Caps Lock lifted: the keyboard starts each burst with nothing locked.
         mirror.reset();

@@ -113,9 +113,13 @@ XWindowId AutoFillDesktop::startAndChooseRecord() {
 
 bool AutoFillDesktop::recordChosen() {
     // A click on the grid raises the record's use counter: once it shows, the editor holds it.
+    // The shell reads a copy: its read lock on the file itself would make the program's update
+    // fail with "database is locked" when the two meet.
+    const QString copy = QDir(home().homeDir()).filePath(QStringLiteral("chosen-check.udb"));
+    QFile::remove(copy);
+    if (!QFile::copy(home().databasePath(), copy)) return false;
     const QString script = QStringLiteral("PRAGMA key='%1';\nselect sum(统计) from data;\n").arg(kDatabaseKey);
-    const ProgramRun shell =
-        runProgram(QStringLiteral("sqlcipher"), {"-batch", home().databasePath()}, script.toUtf8());
+    const ProgramRun shell = runProgram(QStringLiteral("sqlcipher"), {"-batch", copy}, script.toUtf8());
     const QList<QByteArray> lines = shell.standardOutput.trimmed().split('\n');
     return shell.exitCode == 0 && !lines.isEmpty() && lines.last().trimmed().toLongLong() > 0;
 }
