@@ -10,7 +10,6 @@
 #include "autofill/Hotkeys.h"
 #include "platform/base/AppInfo.h"
 #include "platform/desktop/Guard.h"
-#include "platform/desktop/SessionKind.h"
 #include "platform/keyboard/Keyboard.h"
 #include "platform/process/Hardening.h"
 #include "platform/process/InstanceMessages.h"
@@ -83,9 +82,6 @@ int main(int argc, char** argv) {
 
     QApplication application(qtCommandLine.argc(), qtCommandLine.argv());
     app::prepareApplication(application);
-    // Chosen and logged once, at start; a keyboard that needs the desktop's permission asks for
-    // it now, once for the program's life, rather than in the middle of the first fill.
-    if (platform::chosenFillPath() == platform::FillPath::WaylandPortal) platform::keyboard();
     platform::prepareKeyboard();
     app::Program program(QCoreApplication::applicationDirPath() + QLatin1Char('/'));
     // The main window's close ends the program whatever else is shown: quit() would first ask

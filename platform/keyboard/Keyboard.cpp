@@ -26,7 +26,10 @@ ServiceSlot<Keyboard>& slot() {
 Keyboard& keyboard() { return slot().get(); }
 
 void prepareKeyboard() {
-    if (chosenFillPath() != FillPath::WaylandWlroots) return;
+    // The portal's keyboard asks the desktop for permission: once for the program's life, at
+    // start rather than in the middle of the first fill.
+    const FillPath path = chosenFillPath();
+    if (path != FillPath::WaylandWlroots && path != FillPath::WaylandPortal) return;
     try {
         keyboard();
     } catch (const Error&) {

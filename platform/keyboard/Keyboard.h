@@ -82,7 +82,8 @@ public:
 // The program's keyboard: the X11 one unless a test installed another.
 Keyboard& keyboard();
 // Makes the program's keyboard at once rather than at the first fill where the session types
-// through a Wayland virtual keyboard: one made just before its first key may lose that key. One
+// through a Wayland virtual keyboard (one made just before its first key may lose that key) or
+// through the desktop portal (the desktop asks the user then, not in the middle of a fill). One
 // that cannot be made now is tried again at the first fill, which then says why.
 void prepareKeyboard();
 // Replaces the keyboard (nullptr brings back the real one); returns the previous one.
