@@ -4,7 +4,10 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
+#include "platform/base/Error.h"
 #include "platform/base/ServiceSlot.h"
+#include "platform/desktop/SessionKind.h"
+#include "platform/wayland/WaylandClipboard.h"
 #include "platform/x11/X11Display.h"
 
 namespace tessavo::platform {
@@ -33,9 +36,36 @@ public:
     QString lastError() const override { return {}; }
 };
 
+// In a Wayland session the copy goes to the compositor's clipboard, which every program pastes
+// from; the X selections of Xwayland's programs are emptied as well.
+class WaylandSessionClipboard final : public Clipboard {
+public:
+    bool open() override { return true; }
+    void close() override {}
+    void empty() override {
+        wayland_.empty();
+        clearX11Selections();
+    }
+    void setText(const QString& text, bool secret) override { wayland_.setText(text, secret); }
+    QString lastError() const override { return {}; }
+
+private:
+    WaylandClipboard wayland_{nullptr};
+};
+
+std::unique_ptr<Clipboard> systemClipboard() {
+    if (chosenFillPath() == FillPath::WaylandWlroots) {
+        try {
+            return std::make_unique<WaylandSessionClipboard>();
+        } catch (const Error&) {
+            // warned: without data control the copy goes where Qt puts it
+        }
+    }
+    return std::make_unique<SystemClipboard>();
+}
+
 ServiceSlot<Clipboard>& slot() {
-    static ServiceSlot<Clipboard> instance(
-        []() -> std::unique_ptr<Clipboard> { return std::make_unique<SystemClipboard>(); });
+    static ServiceSlot<Clipboard> instance(systemClipboard);
     return instance;
 }
 
