@@ -7,8 +7,10 @@
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
+#include <csignal>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 #include "tests/e2e/AutoFillDesktop.h"
 #include "tests/support/KeyLanguageText.h"
@@ -152,6 +154,59 @@ TEST_F(WaylandFill, TypesIntoAGtkEntryAndItsEnterKey) {
     pressBinding("Right");
     ASSERT_TRUE(entry.waitForFinished(static_cast<int>(kPatience.count()))) << "Enter did not reach the entry";
     EXPECT_EQ(QString::fromUtf8(entry.readAllStandardOutput()).trimmed(), password);
+}
+
+}  // namespace
+}  // namespace tessavo::test
+
+namespace tessavo::test {
+namespace {
+
+// What a paste of the session's selection gives; none when it is empty.
+std::optional<QString> pasted(const SwaySession& session, const char* selection) {
+    QStringList command{"wl-paste", "--no-newline"};
+    if (std::string_view(selection) == "primary") command << "--primary";
+    const ProgramRun run = session.run(command);
+    if (!run.finished || run.exitCode != 0) return std::nullopt;
+    return QString::fromUtf8(run.standardOutput);
+}
+
+// Paste mode in the Wayland session: the copy goes to the compositor's clipboard through data
+// control, Ctrl+V through the keeper's virtual keyboard into a native terminal that pastes on it;
+// 60 seconds later both selections are empty, and so they are once the keeper has ended,
+// however it ended.
+TEST_F(WaylandFill, PasteModePastesIntoANativeTerminalAndTheWipeEmptiesBothSelections) {
+    const QString password = QStringLiteral("Paste-中文 €é");
+    storeRecord(QStringLiteral("dave"), password);
+    savePasteMode();
+    startSession("us");
+    ASSERT_NO_FATAL_FAILURE(startKeeperAndChooseRecord());
+    const QString typed = startTerminal({"foot", "-o", "key-bindings.clipboard-paste=Control+v"},
+                                        QStringLiteral("foot"), session_->clientEnvironment());
+
+    pressBinding("Right");
+    EXPECT_EQ(waitForText(typed, password), password);
+    EXPECT_EQ(pasted(*session_, "clipboard"), password);
+    EXPECT_NE(pasted(*session_, "primary"), password) << "the password went to the primary selection";
+    const ProgramRun types = session_->run({"wl-paste", "--list-types"});
+    EXPECT_TRUE(types.standardOutput.contains("x-kde-passwordManagerHint")) << types.standardOutput.toStdString();
+
+    // What another program put on the primary selection afterwards goes too.
+    ASSERT_EQ(session_->run({"wl-copy", "--primary", "selected elsewhere"}).exitCode, 0);
+    ASSERT_TRUE(waitUntil([&] { return pasted(*session_, "primary") == QStringLiteral("selected elsewhere"); }));
+    // The timer's 60 seconds, with room for a loaded machine.
+    EXPECT_TRUE(waitUntil([&] { return !pasted(*session_, "clipboard") && !pasted(*session_, "primary"); },
+                          std::chrono::seconds(120)))
+        << "still there: " << pasted(*session_, "clipboard").value_or("").toStdString() << " | "
+        << pasted(*session_, "primary").value_or("").toStdString();
+    EXPECT_TRUE(program().running());
+
+    pressBinding("Right");
+    EXPECT_EQ(waitForText(typed, password + password), password + password) << "the next paste takes the clipboard";
+    ASSERT_EQ(kill(static_cast<pid_t>(program().pid()), SIGTERM), 0);
+    program().waitForExit();
+    ASSERT_FALSE(program().running());
+    EXPECT_TRUE(waitUntil([&] { return !pasted(*session_, "clipboard"); })) << "the copy outlived the keeper";
 }
 
 }  // namespace
