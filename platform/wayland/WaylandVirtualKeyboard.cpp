@@ -14,22 +14,13 @@
 #include "platform/base/Error.h"
 #include "platform/base/Logging.h"
 #include "platform/base/UniqueFd.h"
+#include "platform/wayland/WaylandHandles.h"
 
 namespace tessavo::platform {
 namespace {
 
-template <typename T, void (*destroy)(T*)>
-struct Destroy {
-    void operator()(T* proxy) const { destroy(proxy); }
-};
-template <typename T, void (*destroy)(T*)>
-using Proxy = std::unique_ptr<T, Destroy<T, destroy>>;
-
-using DisplayHandle = Proxy<wl_display, wl_display_disconnect>;
-using RegistryHandle = Proxy<wl_registry, wl_registry_destroy>;
-using SeatHandle = Proxy<wl_seat, wl_seat_destroy>;
-using ManagerHandle = Proxy<zwp_virtual_keyboard_manager_v1, zwp_virtual_keyboard_manager_v1_destroy>;
-using VirtualKeyboardHandle = Proxy<zwp_virtual_keyboard_v1, zwp_virtual_keyboard_v1_destroy>;
+using ManagerHandle = WaylandHandle<zwp_virtual_keyboard_manager_v1, zwp_virtual_keyboard_manager_v1_destroy>;
+using VirtualKeyboardHandle = WaylandHandle<zwp_virtual_keyboard_v1, zwp_virtual_keyboard_v1_destroy>;
 
 // A seat's keyboard from version 3 on is released, so that the compositor forgets it too.
 void releaseKeyboard(wl_keyboard* keyboard) {
@@ -39,7 +30,7 @@ void releaseKeyboard(wl_keyboard* keyboard) {
         wl_keyboard_destroy(keyboard);
     }
 }
-using SeatKeyboardHandle = Proxy<wl_keyboard, releaseKeyboard>;
+using SeatKeyboardHandle = WaylandHandle<wl_keyboard, releaseKeyboard>;
 
 [[noreturn]] void cannotType(const std::string& reason) {
     qCWarning(lcAutofill, "no keystrokes can be sent on Wayland: %s", reason.c_str());
