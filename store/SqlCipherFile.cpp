@@ -144,6 +144,10 @@ bool SqlStatement::isReadOnly() const { return sqlite3_stmt_readonly(handle()) !
 
 // ---- SqlCipherFile
 
+namespace {
+constexpr int kBusyWaitMilliseconds = 5000;
+}  // namespace
+
 void SqlCipherFile::Close::operator()(sqlite3* database) const { sqlite3_close_v2(database); }
 
 SqlCipherFile::SqlCipherFile(const QString& path, const QString& key, Mode mode) : path_(path) {
@@ -155,6 +159,9 @@ SqlCipherFile::SqlCipherFile(const QString& path, const QString& key, Mode mode)
     const int code = sqlite3_open_v2(fileUri(path, mode).constData(), &opened, flags, nullptr);
     database_.reset(opened);  // the engine hands out a handle even when opening fails
     if (code != SQLITE_OK) fail();
+    // Another program reading the file (the transfer tool, a backup) holds it for a moment: a
+    // change waits for it rather than failing with "database is locked".
+    sqlite3_busy_timeout(handle(), kBusyWaitMilliseconds);
     libraryMajor_ = cipherLibraryMajor();
     if (libraryMajor_ < 3) throw Error(QStringLiteral("The database library cannot read SQLCipher 3 files."));
     QByteArray keyBytes = key.toUtf8();

@@ -1,7 +1,5 @@
 #include "maintenance/transfer/AccountDatabase.h"
 
-#include <sqlite3.h>
-
 #include <QDir>
 #include <QFileInfo>
 
@@ -13,9 +11,6 @@
 
 namespace tessavo::maintenance::transfer {
 namespace {
-
-// The program may hold the file for a moment while it runs a statement; wait for it that long.
-constexpr int kBusyWaitMilliseconds = 5000;
 
 QString withSeparator(const QString& directory) { return directory.endsWith(u'/') ? directory : directory + u'/'; }
 
@@ -57,7 +52,6 @@ AccountDatabase::AccountDatabase(const QString& directory, const std::string& ac
     connection_.setConnectionString(store::connectionStringFor(directory_));
     if (!databaseKey.isEmpty()) connection_.setDatabaseKey(databaseKey);
     try {
-        sqlite3_busy_timeout(connection_.database().handle(), kBusyWaitMilliseconds);
         storedRows();
         store::Query pass(connection_);
         pass.setSql(store::sql::readManagementPassword());

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <chrono>
+#include <thread>
 
 #include "platform/base/Error.h"
 #include "store/ConnectionString.h"
@@ -74,6 +76,24 @@ TEST(SqlCipherFile, AScriptErrorCarriesTheEngineText) {
     SqlCipherFile file = app.openDatabase();
     EXPECT_EQ(test::errorText([&] { file.execute(QStringLiteral("SELECT * FROM nowhere;")); }),
               "no such table: nowhere");
+}
+
+// Another program reading the file (the transfer tool, a backup) holds a read lock for a moment:
+// a change waits for it instead of failing with "database is locked".
+TEST(SqlCipherFile, AChangeWaitsForAnotherProgramsReadToEnd) {
+    const TempAppDir app;
+    SqlCipherFile program = app.openDatabase();
+    SqlCipherFile other = app.openDatabase();
+    SqlStatement reading = other.prepare(QStringLiteral("SELECT * FROM Pass"));
+    ASSERT_TRUE(reading.step());  // the read is under way: the file is locked for changes
+    std::thread otherProgram([&reading] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        reading.reset();  // the read ends
+    });
+    EXPECT_NO_THROW(program.execute(QStringLiteral("INSERT INTO data (标题) VALUES ('after the read');")));
+    otherProgram.join();
+    EXPECT_EQ(singleText(program, QStringLiteral("SELECT count(*) FROM data WHERE 标题 = 'after the read'")),
+              QStringLiteral("1"));
 }
 
 TEST(QuotedIdentifier, DoublesDoubleQuotes) {
