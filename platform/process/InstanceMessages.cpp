@@ -1,10 +1,16 @@
 #include "platform/process/InstanceMessages.h"
 
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QSocketNotifier>
 #include <QTimer>
-#include <QVariant>
-#include <iterator>
+#include <cerrno>
+#include <cstring>
 #include <utility>
 
 #include "platform/base/Logging.h"
@@ -21,9 +27,36 @@ constexpr std::pair<InstanceCommand, const char*> kCommandWords[] = {
 
 // How long a connection may take to deliver its request.
 constexpr int kRequestPatienceMs = 5000;
+constexpr int kBacklog = 8;
 
-// The request read so far on one connection.
-const char* const kReceivedProperty = "tessavoReceived";
+// The socket address of `path`; false when the path does not fit one.
+bool addressOf(const QString& path, sockaddr_un& address) {
+    const QByteArray name = QFile::encodeName(path);
+    address = sockaddr_un{};
+    address.sun_family = AF_UNIX;
+    if (name.isEmpty() || static_cast<std::size_t>(name.size()) >= sizeof address.sun_path) return false;
+    std::memcpy(address.sun_path, name.constData(), static_cast<std::size_t>(name.size()));
+    return true;
+}
+
+UniqueFd newSocket() { return UniqueFd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0)); }
+
+// Whether the peer of a connection runs as this program's user.
+bool peerIsThisUser(int connection) {
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    return ::getsockopt(connection, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == ::geteuid();
+}
+
+// Waits until the socket is ready for `events`, at most `timeoutMs`.
+bool waitFor(int fd, short events, int timeoutMs) {
+    pollfd ready{fd, events, 0};
+    int result = 0;
+    do {
+        result = ::poll(&ready, 1, timeoutMs);
+    } while (result < 0 && errno == EINTR);
+    return result > 0 && (ready.revents & events) != 0;
+}
 
 }  // namespace
 
@@ -42,56 +75,105 @@ std::optional<InstanceCommand> parseInstanceMessage(const QByteArray& message) {
     return std::nullopt;
 }
 
-InstanceListener::InstanceListener(QObject* parent) : QObject(parent), server_(new QLocalServer(this)) {
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(server_, &QLocalServer::newConnection, this, &InstanceListener::acceptConnections);
-}
+// One accepted connection: it reads one request strictly, hands it over and goes.
+class InstanceListener::Connection : public QObject {
+public:
+    Connection(UniqueFd fd, InstanceListener& listener)
+        : QObject(&listener),
+          fd_(std::move(fd)),
+          listener_(listener),
+          notifier_(fd_.get(), QSocketNotifier::Read, this) {
+        connect(&notifier_, &QSocketNotifier::activated, this, &Connection::read);
+        QTimer::singleShot(kRequestPatienceMs, this, &Connection::end);  // a silent peer is cut off
+    }
+
+private:
+    void read() {
+        char buffer[kMaxInstanceMessage + 1];
+        // One byte beyond the limit is enough to tell an oversized request.
+        const ssize_t got = ::recv(fd_.get(), buffer,
+                                   static_cast<std::size_t>(kMaxInstanceMessage + 1 - received_.size()), MSG_DONTWAIT);
+        if (got < 0 && (errno == EAGAIN || errno == EINTR)) return;
+        if (got <= 0) return end();  // gone before a whole request
+        received_.append(buffer, got);
+        const bool complete = received_.contains('\n');
+        if (!complete && received_.size() <= kMaxInstanceMessage) return;  // more to come
+        char more = 0;
+        const bool moreSent = ::recv(fd_.get(), &more, 1, MSG_DONTWAIT | MSG_PEEK) > 0;
+        const QByteArray request = received_;
+        end();  // one request per connection, and no answer
+        if (!moreSent) listener_.take(request);
+    }
+
+    void end() {
+        notifier_.setEnabled(false);
+        fd_.reset();
+        deleteLater();
+    }
+
+    UniqueFd fd_;
+    InstanceListener& listener_;
+    QSocketNotifier notifier_;
+    QByteArray received_;
+};
+
+InstanceListener::InstanceListener(QObject* parent) : QObject(parent) {}
 
 InstanceListener::~InstanceListener() = default;
 
 bool InstanceListener::listen(const QString& path) {
-    if (path.isEmpty()) return false;
-    QLocalServer::removeServer(path);
-    if (server_->listen(path)) return true;
-    // A later start then cannot reach this instance.
-    qCWarning(lcPlatform) << "cannot listen for later starts on" << path << ":" << server_->errorString();
-    return false;
+    sockaddr_un address{};
+    if (!addressOf(path, address)) return false;
+    UniqueFd socket = newSocket();
+    // The caller holds the single-instance lock: a socket file there is one a dead instance left.
+    ::unlink(address.sun_path);
+    const bool listening = socket.valid() &&
+                           ::bind(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+                           ::chmod(address.sun_path, S_IRUSR | S_IWUSR) == 0 && ::listen(socket.get(), kBacklog) == 0;
+    if (!listening) {
+        // A later start then cannot reach this instance.
+        qCWarning(lcPlatform) << "cannot listen for later starts on" << path << ":" << std::strerror(errno);
+        return false;
+    }
+    socket_ = std::move(socket);
+    delete notifier_;
+    notifier_ = new QSocketNotifier(socket_.get(), QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, &InstanceListener::acceptConnections);
+    return true;
 }
 
 void InstanceListener::acceptConnections() {
-    while (QLocalSocket* connection = server_->nextPendingConnection()) {
-        connect(connection, &QLocalSocket::disconnected, connection, &QObject::deleteLater);
-        connect(connection, &QLocalSocket::readyRead, this, [this, connection] { readRequest(connection); });
-        QTimer::singleShot(kRequestPatienceMs, connection, [connection] { connection->abort(); });
-        if (connection->bytesAvailable() > 0) readRequest(connection);
+    for (;;) {
+        UniqueFd connection(::accept4(socket_.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+        if (!connection.valid()) return;
+        if (!peerIsThisUser(connection.get())) continue;  // closed unread
+        new Connection(std::move(connection), *this);     // owned by this listener, gone when done
     }
 }
 
-void InstanceListener::readRequest(QLocalSocket* connection) {
-    QByteArray received = connection->property(kReceivedProperty).toByteArray();
-    // One byte beyond the limit is enough to tell an oversized request.
-    received += connection->read(kMaxInstanceMessage + 1 - received.size());
-    connection->setProperty(kReceivedProperty, received);
-    const bool complete = received.contains('\n');
-    if (!complete && received.size() <= kMaxInstanceMessage) return;  // more to come
-    const bool moreSent = connection->bytesAvailable() > 0;
-    connection->abort();  // one request per connection, and no answer
-    if (moreSent) return;
-    if (const std::optional<InstanceCommand> command = parseInstanceMessage(received)) emit commandReceived(*command);
+void InstanceListener::take(const QByteArray& request) {
+    if (const std::optional<InstanceCommand> command = parseInstanceMessage(request)) emit commandReceived(*command);
 }
 
 bool sendInstanceCommand(const QString& path, InstanceCommand command, int timeoutMs) {
-    if (path.isEmpty()) return false;
-    QLocalSocket socket;
-    socket.connectToServer(path, QIODevice::WriteOnly);
-    if (!socket.waitForConnected(timeoutMs)) {
-        qCWarning(lcPlatform) << "cannot reach the running instance at" << path << ":" << socket.errorString();
+    sockaddr_un address{};
+    if (!addressOf(path, address)) return false;
+    const UniqueFd socket = newSocket();
+    const bool connected =
+        socket.valid() && (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 ||
+                           ((errno == EAGAIN || errno == EINPROGRESS) && waitFor(socket.get(), POLLOUT, timeoutMs)));
+    int error = 0;
+    socklen_t size = sizeof error;
+    if (!connected || ::getsockopt(socket.get(), SOL_SOCKET, SO_ERROR, &error, &size) != 0 || error != 0) {
+        qCWarning(lcPlatform) << "cannot reach the running instance at" << path << ":"
+                              << std::strerror(error != 0 ? error : errno);
         return false;
     }
-    socket.write(instanceMessage(command));
-    const bool written = socket.waitForBytesWritten(timeoutMs);
-    if (!written) qCWarning(lcPlatform) << "cannot send to the running instance:" << socket.errorString();
-    socket.disconnectFromServer();
+    const QByteArray message = instanceMessage(command);
+    const bool written = waitFor(socket.get(), POLLOUT, timeoutMs) &&
+                         ::send(socket.get(), message.constData(), static_cast<std::size_t>(message.size()),
+                                MSG_NOSIGNAL) == message.size();
+    if (!written) qCWarning(lcPlatform) << "cannot send to the running instance:" << std::strerror(errno);
     return written;
 }
 

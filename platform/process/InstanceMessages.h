@@ -5,8 +5,9 @@
 #include <QString>
 #include <optional>
 
-class QLocalServer;
-class QLocalSocket;
+#include "platform/base/UniqueFd.h"
+
+class QSocketNotifier;
 
 namespace tessavo::platform {
 
@@ -44,10 +45,12 @@ signals:
     void commandReceived(tessavo::platform::InstanceCommand command);
 
 private:
+    class Connection;
     void acceptConnections();
-    void readRequest(QLocalSocket* connection);
+    void take(const QByteArray& request);
 
-    QLocalServer* server_;
+    UniqueFd socket_;
+    QSocketNotifier* notifier_ = nullptr;
 };
 
 // A later start's end: hands the command to the instance listening at `path`. False when
