@@ -4,25 +4,14 @@
 #include <utility>
 
 #include "platform/keyboard/Keyboard.h"
+#include "platform/keyboard/SpareVirtualKeys.h"
 #include "platform/keyboard/UsKeyboardLayout.h"
 
 namespace tessavo::platform {
-namespace {
-
-// Virtual-key codes Windows leaves unassigned: handed out for characters that have no US key
-// code on the current layout.
-constexpr std::uint8_t kSpareCodes[] = {
-    0x3A, 0x3B, 0x3C, 0x3D, 0x3E, 0x3F, 0x40, 0x88, 0x89, 0x8A, 0x8B, 0x8C, 0x8D, 0x8E, 0x8F, 0x97,
-    0x98, 0x99, 0x9A, 0x9B, 0x9C, 0x9D, 0x9E, 0x9F, 0xC1, 0xC2, 0xC3, 0xC4, 0xC5, 0xC6, 0xC7, 0xC8,
-    0xC9, 0xCA, 0xCB, 0xCC, 0xCD, 0xCE, 0xCF, 0xD0, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xD6, 0xD7, 0xD8,
-    0xD9, 0xDA, 0xE9, 0xEA, 0xEB, 0xEC, 0xED, 0xEE, 0xEF, 0xF0, 0xF1, 0xF2, 0xF3, 0xF4, 0xF5,
-};
-
-}  // namespace
 
 void KeyTranslator::startBurst() {
     bound_.fill({});
-    nextSpare_ = 0;
+    spares_.reset();
 }
 
 KeyTranslator::Binding KeyTranslator::resolve(std::uint8_t code) {
@@ -71,16 +60,7 @@ std::uint16_t KeyTranslator::vkKeyScan(char16_t ch) {
     return shift | spareCodeFor(binding);
 }
 
-std::uint8_t KeyTranslator::spareCodeFor(const Binding& binding) {
-    for (const std::uint8_t spare : kSpareCodes) {
-        if (bound_[spare] == binding) return spare;
-    }
-    // A burst binds far fewer keys than there are spare codes; when they run out, the oldest
-    // binding is reused (each code is pressed right after it is handed out).
-    const std::uint8_t spare = kSpareCodes[nextSpare_++ % std::size(kSpareCodes)];
-    bound_[spare] = binding;
-    return spare;
-}
+std::uint8_t KeyTranslator::spareCodeFor(const Binding& binding) { return spares_.bind(bound_, binding); }
 
 void KeyTranslator::forget(KeyNumber key) {
     for (Binding& binding : bound_) {

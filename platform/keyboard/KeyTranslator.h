@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/keyboard/KeyStrokes.h"
+#include "platform/keyboard/SpareVirtualKeys.h"
 
 namespace tessavo::platform {
 
@@ -78,7 +79,7 @@ private:
     KeySink& sink_;
     std::array<Binding, 256> bound_{};  // virtual key -> key, for the current burst
     std::array<Binding, 256> down_{};   // virtual key -> the key it went down on
-    std::size_t nextSpare_ = 0;
+    SpareVirtualKeyCursor spares_;
 };
 
 // A recording sink: the plan of key events a burst becomes.

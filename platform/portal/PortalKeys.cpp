@@ -8,14 +8,6 @@
 namespace tessavo::platform {
 namespace {
 
-// Virtual-key codes Windows leaves unassigned: bound to the characters no US key types unshifted.
-constexpr std::uint8_t kSpareCodes[] = {
-    0x3A, 0x3B, 0x3C, 0x3D, 0x3E, 0x3F, 0x40, 0x88, 0x89, 0x8A, 0x8B, 0x8C, 0x8D, 0x8E, 0x8F, 0x97,
-    0x98, 0x99, 0x9A, 0x9B, 0x9C, 0x9D, 0x9E, 0x9F, 0xC1, 0xC2, 0xC3, 0xC4, 0xC5, 0xC6, 0xC7, 0xC8,
-    0xC9, 0xCA, 0xCB, 0xCC, 0xCD, 0xCE, 0xCF, 0xD0, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xD6, 0xD7, 0xD8,
-    0xD9, 0xDA, 0xE9, 0xEA, 0xEB, 0xEC, 0xED, 0xEE, 0xEF, 0xF0, 0xF1, 0xF2, 0xF3, 0xF4, 0xF5,
-};
-
 bool isSurrogate(char16_t ch) { return ch >= 0xD800 && ch <= 0xDFFF; }
 
 }  // namespace
@@ -34,14 +26,7 @@ std::uint16_t PortalKeys::codeFor(char16_t ch) {
         bound_[usKey] = keysym;
         return usKey;
     }
-    for (const std::uint8_t spare : kSpareCodes) {
-        if (bound_[spare] == keysym) return spare;
-    }
-    // A burst binds far fewer characters than there are spare codes; when they run out, the
-    // oldest binding goes (each code is pressed right after it is handed out).
-    const std::uint8_t spare = kSpareCodes[nextSpare_++ % std::size(kSpareCodes)];
-    bound_[spare] = keysym;
-    return spare;
+    return spares_.bind(bound_, keysym);
 }
 
 KeySymbol PortalKeys::keysymOf(std::uint8_t vk) const {
@@ -52,7 +37,7 @@ KeySymbol PortalKeys::keysymOf(std::uint8_t vk) const {
 
 void PortalKeys::reset() {
     bound_.fill(0);
-    nextSpare_ = 0;
+    spares_.reset();
 }
 
 }  // namespace tessavo::platform

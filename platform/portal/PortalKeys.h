@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/keyboard/KeyStrokes.h"
+#include "platform/keyboard/SpareVirtualKeys.h"
 
 namespace tessavo::platform {
 
@@ -27,7 +28,7 @@ public:
 
 private:
     std::array<KeySymbol, 256> bound_{};
-    std::size_t nextSpare_ = 0;
+    SpareVirtualKeyCursor spares_;
 };
 
 // The keysym of one UTF-16 code unit, 0 when none stands for it.
