@@ -31,21 +31,18 @@ public:
         return size >= kShortest && size <= kLongest && columns_[static_cast<std::size_t>(column)].watched;
     }
 
-    // What a watched field of this column and these stored bytes is: a repeat (the number of its shared
-    // copy) or new. A new field that is worth remembering is remembered by `remember` once it has
-    // been written.
-    struct Seen {
-        std::optional<std::uint32_t> shared;
-        bool worthRemembering = false;
-    };
-    Seen look(int column, std::string_view stored);
-    // The field last looked up in this column, new, now written at `at` (its stored bytes).
-    void remember(int column, const char* at);
+    // The number of the shared copy of an earlier field of this column with the same stored
+    // bytes. When there is none, the field is remembered in its place, so `stored` must stay
+    // where it is (in the result's rows) for as long as this finder lives.
+    std::optional<std::uint32_t> repeatOf(int column, std::string_view stored);
 
 private:
     struct Slot {
         const char* field = nullptr;  // stored bytes of the remembered field, in the result's rows
-        std::uint32_t size = 0;
+        // The field's size in the low byte, and bits of its hash the slot's number does not hold
+        // above it: a field that differs is mostly told by this alone, without reading the
+        // remembered field's bytes far back in the rows.
+        std::uint32_t sizeAndHash = 0;
         std::uint32_t shared = kNotShared;
     };
     static constexpr std::uint32_t kNotShared = 0xFFFFFFFF;
@@ -54,14 +51,12 @@ private:
         bool watched = true;
         std::uint32_t looks = 0;
         std::uint32_t repeats = 0;
-        Slot* pending = nullptr;  // where the field last found new goes once written
-        std::uint32_t pendingSize = 0;
     };
 
-    Slot* slotsOf(std::size_t column) { return slots_.data() + column * kSlotsPerColumn; }
-    void judge(Column& column);
+    static constexpr int kSlotBits = 12;
+    static constexpr std::size_t kSlotsPerColumn = std::size_t{1} << kSlotBits;
+    static void judge(Column& column);
 
-    static constexpr std::size_t kSlotsPerColumn = 4096;
     std::vector<Column> columns_;
     std::vector<Slot> slots_;
     std::vector<const char*>& shared_;

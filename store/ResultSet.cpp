@@ -52,53 +52,41 @@ ResultSet ResultSet::fetch(SqlStatement& statement) {
     for (int column = 0; column < columns; ++column) result.columnNames_.append(statement.columnName(column));
     result.keyColumn_ = findKeyColumn(statement);
 
-    // Per column: the field's stored form, or the number of the shared copy it repeats.
-    struct Field {
-        StoredField stored;
-        std::size_t size = 0;  // what it takes in the row
-        std::optional<std::uint32_t> shared;
-        const char* written = nullptr;  // the stored form already written ahead, to be copied
-        bool remember = false;
-    };
-    std::vector<Field> fields(static_cast<std::size_t>(columns));
-    std::vector<char> scratch(fields.size() * RepeatedFields::kLongest);
+    std::vector<std::string_view> texts(static_cast<std::size_t>(columns));
+    std::vector<SqlStatement::Digits> digits(texts.size());
     // A short result is not worth the tables that find repeats.
     std::optional<RepeatedFields> repeated;
     while (statement.step()) {
         if (result.rows_.size() == kRowsBeforeSharing) repeated.emplace(columns, result.shared_);
-        std::size_t rowSize = 0;
-        for (int column = 0; column < columns; ++column) {
-            Field& field = fields[static_cast<std::size_t>(column)];
-            field = Field{StoredField::of(statement.utf8(column)), 0, std::nullopt, nullptr, false};
-            field.size = field.stored.size();
-            if (repeated && repeated->watches(column, field.size)) {
-                char* const start = scratch.data() + static_cast<std::size_t>(column) * RepeatedFields::kLongest;
-                field.stored.write(start);
-                field.written = start;
-                const RepeatedFields::Seen seen = repeated->look(column, {start, field.size});
-                field.remember = seen.worthRemembering;
-                field.shared = seen.shared;
-                if (seen.shared) field.size = StoredField::referenceSize(*seen.shared);
-            }
-            rowSize += field.size;
+        std::size_t mostSize = 0;
+        for (std::size_t column = 0; column < texts.size(); ++column) {
+            texts[column] = statement.utf8(static_cast<int>(column), digits[column]);
+            mostSize += StoredField::mostSize(texts[column].size());
         }
-        std::uint32_t position = 0;
-        char* at = result.reserve(rowSize, position);
-        result.rows_.push_back(position);
-        for (int column = 0; column < columns; ++column) {
-            const Field& field = fields[static_cast<std::size_t>(column)];
-            if (field.shared) {
-                at = StoredField::writeReference(at, *field.shared);
-                continue;
-            }
-            if (field.remember) repeated->remember(column, at);
-            at = field.written != nullptr ? std::copy_n(field.written, field.size, at) : field.stored.write(at);
-        }
+        result.appendRow(texts, mostSize, repeated ? &*repeated : nullptr);
     }
     result.rows_.shrink_to_fit();
     result.shared_.shrink_to_fit();
     result.resetCursor();
     return result;
+}
+
+// Each field is written in its stored form straight into the row; one that repeats an earlier
+// field of its column is then written over by the shorter reference to that field.
+void ResultSet::appendRow(const std::vector<std::string_view>& texts, std::size_t mostSize, RepeatedFields* repeated) {
+    std::uint32_t position = 0;
+    char* const start = reserve(mostSize, position);
+    char* at = start;
+    for (std::size_t column = 0; column < texts.size(); ++column) {
+        char* end = StoredField::write(at, texts[column]);
+        const auto size = static_cast<std::size_t>(end - at);
+        if (repeated != nullptr && repeated->watches(static_cast<int>(column), size))
+            if (const auto shared = repeated->repeatOf(static_cast<int>(column), {at, size}))
+                end = StoredField::writeReference(at, *shared);
+        at = end;
+    }
+    keep(static_cast<std::size_t>(at - start));
+    rows_.push_back(position);
 }
 
 char* ResultSet::reserve(std::size_t size, std::uint32_t& position) {
@@ -111,6 +99,7 @@ char* ResultSet::reserve(std::size_t size, std::uint32_t& position) {
         const std::size_t index = blocks_.size() - 1;
         if (ownBlock) {
             position = static_cast<std::uint32_t>(index << kOffsetBits);
+            reservedInFill_ = 0;
             return block;
         }
         fillBlock_ = index;
@@ -121,7 +110,16 @@ char* ResultSet::reserve(std::size_t size, std::uint32_t& position) {
     char* const at = fill_;
     fill_ += size;
     blockFree_ -= size;
+    reservedInFill_ = size;
     return at;
+}
+
+void ResultSet::keep(std::size_t used) {
+    if (reservedInFill_ == 0) return;  // a row in a block of its own keeps the whole block
+    const std::size_t unused = reservedInFill_ - used;
+    fill_ -= unused;
+    blockFree_ += unused;
+    reservedInFill_ = 0;
 }
 
 const char* ResultSet::rowStart(int row) const {

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
+#include <charconv>
 
 #include "platform/base/Error.h"
 #include "platform/base/Wipe.h"
@@ -131,6 +132,27 @@ std::string_view SqlStatement::utf8(int column) const {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(handle(), column));
     if (text == nullptr) return {};
     return {text, static_cast<std::size_t>(sqlite3_column_bytes(handle(), column))};
+}
+
+std::string_view SqlStatement::utf8(int column, Digits& digits) const {
+    // The value is read through one call: each call on the statement's columns checks the row and
+    // the column again, and a result reads every column of every row. The connection is opened
+    // for one thread, so the value needs no protection of its own.
+    sqlite3_value* const value = sqlite3_column_value(handle(), column);
+    switch (sqlite3_value_type(value)) {
+        case SQLITE_NULL:
+            return {};
+        case SQLITE_INTEGER: {
+            const auto spelled =
+                std::to_chars(digits.data(), digits.data() + digits.size(), sqlite3_value_int64(value));
+            return {digits.data(), static_cast<std::size_t>(spelled.ptr - digits.data())};
+        }
+        default: {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+            if (text == nullptr) return {};  // out of memory: the field reads as no value, as utf8() does
+            return {text, static_cast<std::size_t>(sqlite3_value_bytes(value))};
+        }
+    }
 }
 
 QString SqlStatement::text(int column) const {

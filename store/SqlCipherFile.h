@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -37,6 +38,11 @@ public:
     // The column's value as the engine writes it as text (a number as its decimal digits,
     // no value as empty text). The view lasts until the next step.
     std::string_view utf8(int column) const;
+    // The same text, with an integer spelled into `digits` here: the engine would make a text
+    // copy of it on the heap, row after row. The view lasts until the next step, or until
+    // `digits` is written again.
+    using Digits = std::array<char, 20>;  // "-9223372036854775808"
+    std::string_view utf8(int column, Digits& digits) const;
     QString text(int column) const;
     std::int64_t int64(int column) const;
 

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+
+#include "store/Words.h"
 
 namespace tessavo::store {
 
@@ -9,7 +12,7 @@ namespace {
 
 // The value of each upper-case hexadecimal digit; kNotHex marks every other byte. Cipher texts
 // are runs of random digits, so a test per byte that branches on digit or letter would guess
-// wrong half the time: the table lets a whole field be judged and packed without branching.
+// wrong half the time: the table (and the word-wide tests below) judge and pack without branching.
 constexpr std::uint8_t kNotHex = 0x10;
 constexpr std::array<std::uint8_t, 256> kHexValue = [] {
     std::array<std::uint8_t, 256> values{};
@@ -21,27 +24,53 @@ constexpr std::array<std::uint8_t, 256> kHexValue = [] {
 
 std::uint8_t hexValue(char digit) { return kHexValue[static_cast<unsigned char>(digit)]; }
 
-// The two loops over digits below stay plain byte-by-byte code: the compiler's vector form of
-// them spills to the stack and is slower.
-#if defined(__GNUC__) && !defined(__clang__)
-#define TESSAVO_SCALAR_LOOP __attribute__((optimize("no-tree-vectorize")))
-#else
-#define TESSAVO_SCALAR_LOOP
-#endif
-
-// Cipher texts: a non-empty, even run of the digits 0-9 and A-F. Most other fields fail at
-// their first byte.
-TESSAVO_SCALAR_LOOP bool isPackable(std::string_view text) {
-    if (text.empty() || text.size() % 2 != 0 || hexValue(text.front()) == kNotHex) return false;
-    std::uint8_t seen = 0;
-    for (const char byte : text) seen |= hexValue(byte);
-    return (seen & kNotHex) == 0;
+// Cipher texts: a non-empty, even run of the digits 0-9 and A-F. Most other fields fail at their
+// first byte; the rest are packed as they are judged, and the packing is thrown away (written over
+// as a plain field) when a byte turns out not to be a digit.
+bool mayPack(std::string_view text) {
+    return !text.empty() && text.size() % 2 == 0 && hexValue(text.front()) != kNotHex;
 }
 
-TESSAVO_SCALAR_LOOP char* packDigits(char* at, std::string_view digits) {
-    for (std::size_t digit = 0; digit < digits.size(); digit += 2)
-        *at++ = static_cast<char>(hexValue(digits[digit]) << 4 | hexValue(digits[digit + 1]));
-    return at;
+constexpr std::uint64_t kEveryByte = 0x0101010101010101u;
+constexpr std::uint64_t kHighBits = 0x80 * kEveryByte;
+
+// The high bit of each byte of `word` (all below 0x80) that lies in [low, high].
+constexpr std::uint64_t bytesWithin(std::uint64_t word, std::uint8_t low, std::uint8_t high) {
+    const std::uint64_t atLeastLow = word + (0x80 - low) * kEveryByte;
+    const std::uint64_t aboveHigh = word + (0x7F - high) * kEveryByte;
+    return atLeastLow & ~aboveHigh & kHighBits;
+}
+
+static_assert(std::endian::native == std::endian::little, "the digits are read eight at a time, lowest byte first");
+
+// Packs eight digits, eight bytes at once: false when one of them is no digit.
+bool packEightDigits(char* at, std::uint64_t digits) {
+    const std::uint64_t letters = bytesWithin(digits, 'A', 'F');
+    if ((digits & kHighBits) != 0 || (bytesWithin(digits, '0', '9') | letters) != kHighBits) return false;
+    // Each byte's value: its low four bits, plus 9 for a letter ('A' is 0x41).
+    const std::uint64_t values = (digits & 0x0F * kEveryByte) + (letters >> 7) * 9;
+    // Each even byte takes its value times 16 plus the odd byte's after it; the even bytes are
+    // then gathered into the low half.
+    std::uint64_t packed = ((values << 4) | (values >> 8)) & 0x00FF00FF00FF00FFu;
+    packed = (packed | (packed >> 8)) & 0x0000FFFF0000FFFFu;
+    packed = (packed | (packed >> 16)) & 0xFFFFFFFFu;
+    words::store32(at, static_cast<std::uint32_t>(packed));
+    return true;
+}
+
+// Writes the bytes the digits spell at `at`; false when one of them is no digit.
+bool packDigits(char* at, std::string_view digits) {
+    std::size_t digit = 0;
+    for (; digit + 8 <= digits.size(); digit += 8, at += 4)
+        if (!packEightDigits(at, words::load64(digits.data() + digit))) return false;
+    std::uint8_t seen = 0;
+    for (; digit < digits.size(); digit += 2) {
+        const std::uint8_t high = hexValue(digits[digit]);
+        const std::uint8_t low = hexValue(digits[digit + 1]);
+        seen |= high | low;
+        *at++ = static_cast<char>(high << 4 | low);
+    }
+    return (seen & kNotHex) == 0;
 }
 
 constexpr std::size_t kMarker = 1;
@@ -90,23 +119,17 @@ const char* pastPlain(const char* at) {
 
 }  // namespace
 
-StoredField StoredField::of(std::string_view text) {
-    StoredField field;
-    field.packed_ = isPackable(text);
-    field.scheme_ = field.packed_ ? 0 : schemeOf(text);
-    if (field.scheme_ != 0) text.remove_prefix(kSchemes[field.scheme_ - 1].size());
-    field.text_ = text;
-    const std::size_t stored = field.packed_ ? text.size() / 2 : text.size();
-    field.header_ = stored * 2 + (field.packed_ ? 1 : 0);
-    field.size_ = headerSize(field.header_) + stored;
-    if (field.scheme_ != 0) field.size_ += headerSize(kMarker) + headerSize(schemeNumber(field.scheme_));
-    return field;
-}
-
-char* StoredField::write(char* at) const {
-    if (scheme_ != 0) at = writeHeader(writeHeader(at, kMarker), schemeNumber(scheme_));
-    at = writeHeader(at, header_);
-    return packed_ ? packDigits(at, text_) : std::copy(text_.begin(), text_.end(), at);
+char* StoredField::write(char* at, std::string_view text) {
+    if (mayPack(text)) {
+        char* const bytes = writeHeader(at, text.size() + 1);  // twice the packed size, plus one
+        if (packDigits(bytes, text)) return bytes + text.size() / 2;
+    }
+    if (const std::uint8_t scheme = schemeOf(text); scheme != 0) {
+        at = writeHeader(writeHeader(at, kMarker), schemeNumber(scheme));
+        text.remove_prefix(kSchemes[scheme - 1].size());
+    }
+    at = writeHeader(at, text.size() * 2);
+    return std::copy(text.begin(), text.end(), at);
 }
 
 std::size_t StoredField::referenceSize(std::uint32_t shared) {

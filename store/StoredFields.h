@@ -20,12 +20,10 @@ namespace tessavo::store {
 // result (even numbers), which stand in rows instead of a stored form.
 class StoredField {
 public:
-    // The stored form of a text, ready to be written.
-    static StoredField of(std::string_view text);
-
-    std::size_t size() const { return size_; }
-    // Writes the stored form at `at` (size() bytes) and returns the byte after it.
-    char* write(char* at) const;
+    // The most room the stored form of a text of `size` UTF-8 bytes takes, and writing it at `at`,
+    // which returns the byte after it.
+    static std::size_t mostSize(std::size_t size) { return size + kMostOverhead; }
+    static char* write(char* at, std::string_view text);
 
     // The length of a reference to the shared field with this number, and writing it.
     static std::size_t referenceSize(std::uint32_t shared);
@@ -38,11 +36,8 @@ public:
     static QString text(std::string_view stored);
 
 private:
-    std::string_view text_;
-    std::size_t header_ = 0;
-    std::uint8_t scheme_ = 0;  // 0: none; otherwise the number of the scheme, which text_ follows
-    bool packed_ = false;
-    std::size_t size_ = 0;
+    // A header of up to ten bytes, and a scheme's marker and number; a reference takes no more.
+    static constexpr std::size_t kMostOverhead = 16;
 };
 
 }  // namespace tessavo::store

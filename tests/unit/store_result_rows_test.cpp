@@ -73,6 +73,15 @@ TEST_F(ResultRowsTest, EveryFormOfTextReadsBackExactly) {
         QStringLiteral("http:/x"),        //
         QStringLiteral("httpsx://x"),     //
         QStringLiteral("https://") + repeated(QStringLiteral("长"), 100),
+        // bytes just outside the digits, among eight digits read at once and after them
+        QStringLiteral("0123456789ABCDE:"),
+        QStringLiteral("0123456789ABCDE@"),
+        QStringLiteral("0123456789ABCDEG"),
+        QStringLiteral("/123456789ABCDEF"),
+        QStringLiteral("01234567`9ABCDEF"),
+        QStringLiteral("0123\u00e989AB"),
+        QStringLiteral("0123456789AB\u00e9"),
+        QStringLiteral("89ABCDEF01234567FF"),
     };
     std::vector<std::pair<QString, QString>> rows;
     for (const QString& text : texts) rows.emplace_back(text, text + QStringLiteral("|"));
@@ -85,6 +94,32 @@ TEST_F(ResultRowsTest, EveryFormOfTextReadsBackExactly) {
         EXPECT_EQ(result.text(row, 0), texts[row]);  // no value reads as empty text
         EXPECT_EQ(result.text(row, 1), texts[row] + QStringLiteral("|"));
     }
+}
+
+// Numbers are spelled as the engine spells them, and an integer keys like the same digits as text.
+TEST_F(ResultRowsTest, NumbersReadBackAsTheEngineWritesThem) {
+    const QStringList values = {QStringLiteral("0"),
+                                QStringLiteral("7"),
+                                QStringLiteral("-1"),
+                                QStringLiteral("1234"),
+                                QStringLiteral("9223372036854775807"),
+                                QStringLiteral("-9223372036854775808"),
+                                QStringLiteral("2.5"),
+                                QStringLiteral("-0.125"),
+                                QStringLiteral("1e300"),
+                                QStringLiteral("X'41FF'")};
+    for (const QString& value : values)
+        database_.execute(QStringLiteral("INSERT INTO texts (a, b) VALUES (%1, CAST(%1 AS TEXT))").arg(value));
+
+    const ResultSet result = fetch();
+    ASSERT_EQ(result.rowCount(), values.size());
+    for (int row = 0; row < result.rowCount(); ++row) {
+        SCOPED_TRACE(values[row].toStdString());
+        EXPECT_EQ(result.text(row, 0), result.text(row, 1));
+        EXPECT_EQ(result.fieldKey(row, 0), result.fieldKey(row, 1));
+    }
+    EXPECT_EQ(result.text(5, 0), QStringLiteral("-9223372036854775808"));
+    EXPECT_EQ(result.text(3, 0), QStringLiteral("1234"));
 }
 
 TEST_F(ResultRowsTest, ManyRowsOverSeveralBlocksReadBackInOrderAndAfterDrops) {
