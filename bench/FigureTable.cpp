@@ -197,7 +197,8 @@ const FigureTable::Value* FigureTable::find(const std::string& figure, long size
 }
 
 int FigureTable::print(std::ostream& out) const {
-    out << "Times are elapsed (wall-clock) times; \"cpu\" is the processor time of the same work.\n";
+    out << "Times are elapsed (wall-clock) times, the median repetition where a figure has several; \"cpu\" is the "
+           "processor time of the same work.\n";
     printRow(out, {"Figure", "Size", "Value", "Baseline", "Baseline value", "Ratio", "Target", "Met"});
     int missed = 0;
     for (const Figure& figure : figures()) {

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <exception>
 #include <iostream>
+#include <vector>
 
 #include "bench/BenchData.h"
 #include "bench/FigureTable.h"
@@ -17,8 +18,14 @@ int main(int argc, char** argv) {
     // Temporary files too: the working copies of the databases go to the home directory.
     tessavo::test::isolateOffscreenSession(home.path().toUtf8());
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    // The repetitions of the figures run interleaved at random, unless a later flag on the command
+    // line says otherwise.
+    std::vector<char*> arguments(argv, argv + argc);
+    char interleaved[] = "--benchmark_enable_random_interleaving=true";
+    arguments.insert(arguments.begin() + 1, interleaved);
+    int count = static_cast<int>(arguments.size());
+    benchmark::Initialize(&count, arguments.data());
+    if (benchmark::ReportUnrecognizedArguments(count, arguments.data())) return 1;
 
     try {
         for (const tessavo::bench::Dataset& dataset : tessavo::bench::datasets()) {
