@@ -3,9 +3,7 @@
 #include <xkbcommon/xkbcommon.h>
 
 #include <algorithm>
-#include <chrono>
 #include <optional>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -66,8 +64,6 @@ struct WaylandKeyboard::Impl final : KeyLayout, KeySink {
     std::optional<unsigned> sentKeymap;  // the keymap's change count the compositor has
     ModifierState sentModifiers;
     std::vector<KeyNumber> down;  // keys down at the compositor, in the order they went down
-    int typingDepth = 0;
-    State state{};
 
     Impl(WaylandKeymap ownKeymap, std::unique_ptr<VirtualKeyboardOutput> ownOutput)
         : keymap(std::move(ownKeymap)), output(std::move(ownOutput)) {
@@ -152,38 +148,16 @@ std::unique_ptr<WaylandKeyboard> WaylandKeyboard::connect(const char* displayNam
     return std::make_unique<WaylandKeyboard>(std::move(keymap), std::move(output));
 }
 
-void WaylandKeyboard::keybdEvent(std::uint8_t code, std::uint8_t /*scan*/, std::uint32_t flags) {
-    impl_->translator.keyEvent(code, flags & KeyEventKeyUp);
-}
+KeyTranslator& WaylandKeyboard::translator() { return impl_->translator; }
 
-std::uint32_t WaylandKeyboard::mapVirtualKey(std::uint8_t code) {
-    const KeyNumber key = impl_->translator.keyOf(code);
-    return key >= 8 ? key - 8u : 0u;
-}
+void WaylandKeyboard::startBurst() { impl_->startBurst(); }
 
-std::uint16_t WaylandKeyboard::vkKeyScan(char16_t ch) { return impl_->translator.vkKeyScan(ch); }
-
-bool WaylandKeyboard::keyToggled(std::uint8_t code) { return impl_->state[code] & 1; }
-
-Keyboard::State WaylandKeyboard::keyboardState() { return impl_->state; }
-
-void WaylandKeyboard::setKeyboardState(const State& state) { impl_->state = state; }
+void WaylandKeyboard::endBurst() { impl_->endBurst(); }
 
 void WaylandKeyboard::drainOwnKeyboardMessages() {
     // Our windows get their keys through Qt's own connection; what remains is to hand each
     // event to the compositor before the next.
     impl_->output->flush();
-}
-
-void WaylandKeyboard::sleep(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
-
-void WaylandKeyboard::beginTyping() {
-    if (impl_->typingDepth++ == 0) impl_->startBurst();
-}
-
-void WaylandKeyboard::endTyping() {
-    if (impl_->typingDepth == 0) return;
-    if (--impl_->typingDepth == 0) impl_->endBurst();
 }
 
 bool WaylandKeyboard::waitForModifiersReleased(int /*maxMilliseconds*/) {

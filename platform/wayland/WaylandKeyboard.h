@@ -4,8 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/keyboard/KeyTranslator.h"
-#include "platform/keyboard/Keyboard.h"
+#include "platform/keyboard/TranslatingKeyboard.h"
 #include "platform/wayland/WaylandKeymap.h"
 
 namespace tessavo::platform {
@@ -42,7 +41,7 @@ public:
 // which is sent again (and waited for) before the first key that needs it. Modifiers go with
 // the `modifiers` request in step with the modifier keys, as the compositor does not work them
 // out from the keys of a virtual keyboard. After each burst no key is left down.
-class WaylandKeyboard final : public Keyboard {
+class WaylandKeyboard final : public TranslatingKeyboard {
 public:
     WaylandKeyboard(WaylandKeymap keymap, std::unique_ptr<VirtualKeyboardOutput> output);
     ~WaylandKeyboard() override;
@@ -54,16 +53,7 @@ public:
     // Throws tessavo::Error when the compositor offers no virtual keyboard.
     static std::unique_ptr<WaylandKeyboard> connect(const char* displayName = nullptr);
 
-    void keybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) override;
-    std::uint32_t mapVirtualKey(std::uint8_t vk) override;
-    std::uint16_t vkKeyScan(char16_t ch) override;
-    bool keyToggled(std::uint8_t vk) override;
-    State keyboardState() override;
-    void setKeyboardState(const State& state) override;
     void drainOwnKeyboardMessages() override;
-    void sleep(int milliseconds) override;
-    void beginTyping() override;
-    void endTyping() override;
     bool waitForModifiersReleased(int maxMilliseconds) override;
 
     // Every key event is also handed to the observer (nullptr: none); for the tests that
@@ -71,6 +61,10 @@ public:
     void observeKeys(KeySink* observer);
 
 private:
+    KeyTranslator& translator() override;
+    void startBurst() override;
+    void endBurst() override;
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

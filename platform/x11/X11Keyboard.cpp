@@ -97,9 +97,8 @@ struct X11Keyboard::Impl final : KeyLayout, KeySink {
     DisplayHandle display;
     std::optional<X11Keymap> keymap;
     std::vector<KeyLevels> levels;  // the active group of the keymap
-    int typingDepth = 0;
+    bool inBurst = false;
     bool capsLockLifted = false;
-    State state{};
     KeyTranslator translator{*this, *this};
     KeySink* observer = nullptr;
     std::optional<ServerKeymapWriter> writer;
@@ -108,7 +107,7 @@ struct X11Keyboard::Impl final : KeyLayout, KeySink {
 
     // The burst's snapshot; outside a burst every query looks at the mapping afresh.
     const X11Keymap& currentKeymap() {
-        if (typingDepth == 0 || !keymap) {
+        if (!inBurst || !keymap) {
             keymap.emplace(display.get());
             levels = keymap->activeGroupLevels();
         }
@@ -156,6 +155,7 @@ struct X11Keyboard::Impl final : KeyLayout, KeySink {
     }
 
     void startBurst() {
+        inBurst = true;
         keymap.emplace(display.get());
         levels = keymap->activeGroupLevels();
         translator.startBurst();
@@ -168,6 +168,7 @@ struct X11Keyboard::Impl final : KeyLayout, KeySink {
     }
 
     void endBurst() {
+        inBurst = false;
         translator.releaseAll();
         XSync(display.get(), False);
         qCDebug(lcX11, "the typing burst sent %d key events", keyEventsSent);
@@ -232,31 +233,17 @@ X11Keyboard::X11Keyboard(const char* displayName) : impl_(std::make_unique<Impl>
         cannotType("the X server has no XKB extension for typing");
     }
     const unsigned locked = impl_->lockedModifiers();
-    impl_->state[vk::NumLock] = (locked & XkbKeysymToModifiers(display, XK_Num_Lock)) ? 1 : 0;
-    impl_->state[vk::Capital] = (locked & LockMask) ? 1 : 0;
+    keyState()[vk::NumLock] = (locked & XkbKeysymToModifiers(display, XK_Num_Lock)) ? 1 : 0;
+    keyState()[vk::Capital] = (locked & LockMask) ? 1 : 0;
 }
 
 X11Keyboard::~X11Keyboard() = default;
 
-void X11Keyboard::keybdEvent(std::uint8_t code, std::uint8_t /*scan*/, std::uint32_t flags) {
-    // The key is found by its virtual key; the extended-key flag has no counterpart on X11,
-    // where the keys it tells apart have keycodes of their own.
-    impl_->translator.keyEvent(code, flags & KeyEventKeyUp);
-}
+KeyTranslator& X11Keyboard::translator() { return impl_->translator; }
 
-std::uint32_t X11Keyboard::mapVirtualKey(std::uint8_t code) {
-    // Evdev keycodes are the kernel's key numbers plus 8, and those are the set-1 scan codes.
-    const KeyNumber key = impl_->translator.keyOf(code);
-    return key >= 8 ? key - 8u : 0u;
-}
+void X11Keyboard::startBurst() { impl_->startBurst(); }
 
-std::uint16_t X11Keyboard::vkKeyScan(char16_t ch) { return impl_->translator.vkKeyScan(ch); }
-
-bool X11Keyboard::keyToggled(std::uint8_t code) { return impl_->state[code] & 1; }
-
-Keyboard::State X11Keyboard::keyboardState() { return impl_->state; }
-
-void X11Keyboard::setKeyboardState(const State& state) { impl_->state = state; }
+void X11Keyboard::endBurst() { impl_->endBurst(); }
 
 void X11Keyboard::drainOwnKeyboardMessages() {
     // The program's windows receive their key events through Qt's own connection and handle
@@ -264,17 +251,6 @@ void X11Keyboard::drainOwnKeyboardMessages() {
     // the middle of this one. What remains is to let the server take in each injected event
     // before the next, so that nothing is reordered or dropped on a busy server.
     XSync(impl_->display.get(), False);
-}
-
-void X11Keyboard::sleep(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
-
-void X11Keyboard::beginTyping() {
-    if (impl_->typingDepth++ == 0) impl_->startBurst();
-}
-
-void X11Keyboard::endTyping() {
-    if (impl_->typingDepth == 0) return;
-    if (--impl_->typingDepth == 0) impl_->endBurst();
 }
 
 void X11Keyboard::observeKeys(KeySink* observer) { impl_->observer = observer; }

@@ -2,8 +2,7 @@
 
 #include <memory>
 
-#include "platform/keyboard/KeyTranslator.h"
-#include "platform/keyboard/Keyboard.h"
+#include "platform/keyboard/TranslatingKeyboard.h"
 
 namespace tessavo::platform {
 
@@ -16,9 +15,9 @@ namespace tessavo::platform {
 //
 // Virtual keys of letters, digits and punctuation keep their Windows values where the US
 // layout would give them; other characters get spare codes bound to their keys for the
-// duration of a typing burst. The keyboard state is the object's own array, seeded from the
-// server's Caps Lock and Num Lock; writing it sends nothing.
-class X11Keyboard final : public Keyboard {
+// duration of a typing burst. The keyboard state is seeded from the server's Caps Lock and Num
+// Lock.
+class X11Keyboard final : public TranslatingKeyboard {
 public:
     // Opens the named display (nullptr: $DISPLAY); throws tessavo::Error without an X server
     // with the XTest and XKB extensions.
@@ -27,16 +26,7 @@ public:
     X11Keyboard(const X11Keyboard&) = delete;
     X11Keyboard& operator=(const X11Keyboard&) = delete;
 
-    void keybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) override;
-    std::uint32_t mapVirtualKey(std::uint8_t vk) override;
-    std::uint16_t vkKeyScan(char16_t ch) override;
-    bool keyToggled(std::uint8_t vk) override;
-    State keyboardState() override;
-    void setKeyboardState(const State& state) override;
     void drainOwnKeyboardMessages() override;
-    void sleep(int milliseconds) override;
-    void beginTyping() override;
-    void endTyping() override;
     bool waitForModifiersReleased(int maxMilliseconds) override;
 
     // Every key event is also handed to the observer (nullptr: none); for the tests that
@@ -44,6 +34,10 @@ public:
     void observeKeys(KeySink* observer);
 
 private:
+    KeyTranslator& translator() override;
+    void startBurst() override;
+    void endBurst() override;
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
