@@ -1,8 +1,6 @@
 #include "store/CategoryNames.h"
 
 #include <string>
-#include <string_view>
-#include <unordered_set>
 
 #include "cipher/Unit_Orvel_DESCrypt.h"
 #include "store/ResultSet.h"
@@ -33,13 +31,9 @@ bool CategoryNames::contains(const QString& name) const { return folded_.contain
 CategoryNames categoriesOf(const ResultSet& result) {
     CategoryNames categories;
     if (result.columnCount() <= kCategoryColumn) return categories;
-    // Most rows repeat a category already met: their stored bytes are recognised before any
-    // conversion to text and case folding.
-    std::unordered_set<std::string_view> seen;
-    for (int row = 0; row < result.rowCount(); ++row) {
-        if (!seen.insert(result.fieldKey(row, kCategoryColumn)).second) continue;
-        categories.add(result.text(row, kCategoryColumn));
-    }
+    // Most rows repeat a category already met: they are passed over before any conversion to
+    // text and case folding.
+    for (const int row : result.firstOccurrences(kCategoryColumn)) categories.add(result.text(row, kCategoryColumn));
     return categories;
 }
 

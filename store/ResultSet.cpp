@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <unordered_set>
 
 #include "platform/base/Error.h"
 #include "store/RepeatedFields.h"
@@ -133,7 +134,7 @@ int ResultSet::columnIndex(const QString& name) const {
     return -1;
 }
 
-std::string_view ResultSet::fieldKey(int row, int column) const {
+ResultSet::FieldAt ResultSet::fieldAt(int row, int column) const {
     const char* at = rowStart(row);
     for (int skipped = 0;; ++skipped) {
         std::string_view stored;
@@ -141,10 +142,29 @@ std::string_view ResultSet::fieldKey(int row, int column) const {
         std::uint32_t shared = 0;
         at = StoredField::next(at, stored, isReference, shared);
         if (skipped < column) continue;
-        if (!isReference) return stored;
+        if (!isReference) return {stored, std::nullopt};
         StoredField::next(shared_[shared], stored, isReference, shared);
-        return stored;
+        return {stored, shared};
     }
+}
+
+std::string_view ResultSet::fieldKey(int row, int column) const { return fieldAt(row, column).stored; }
+
+std::vector<int> ResultSet::firstOccurrences(int column) const {
+    std::vector<int> rows;
+    std::unordered_set<std::string_view> seen;
+    // A field kept once for the result is recognised by its number alone after its first
+    // reference: in a long list nearly every repeat is one of these.
+    std::vector<bool> sharedSeen(shared_.size());
+    for (int row = 0; row < rowCount(); ++row) {
+        const FieldAt field = fieldAt(row, column);
+        if (field.shared) {
+            if (sharedSeen[*field.shared]) continue;
+            sharedSeen[*field.shared] = true;
+        }
+        if (seen.insert(field.stored).second) rows.push_back(row);
+    }
+    return rows;
 }
 
 QString ResultSet::text(int row, int column) const { return StoredField::text(fieldKey(row, column)); }

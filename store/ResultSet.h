@@ -44,6 +44,8 @@ public:
     QString text(int row, int column) const;
     // Bytes that are equal for two fields exactly when their texts are; valid while the result lives.
     std::string_view fieldKey(int row, int column) const;
+    // The rows, in order, where each different text of the column is met first.
+    std::vector<int> firstOccurrences(int column) const;
 
     // The cursor. recNo() is the 1-based number of the current row, 0 in an empty result.
     int recNo() const { return current_ + 1; }
@@ -65,6 +67,12 @@ public:
     void removeCurrentRow();
 
 private:
+    // A field's stored form, and the number of the field kept once it refers to, if it does.
+    struct FieldAt {
+        std::string_view stored;
+        std::optional<std::uint32_t> shared;
+    };
+    FieldAt fieldAt(int row, int column) const;
     void appendRow(const std::vector<std::string_view>& texts, std::size_t mostSize, RepeatedFields* repeated);
     // Room for a row of at most `size` bytes, and where the row will be found again; keep()
     // then gives back what the row did not use.

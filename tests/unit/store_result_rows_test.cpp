@@ -2,6 +2,7 @@
 // form or length, across many rows and after rows are dropped; equal fields share one key.
 #include <gtest/gtest.h>
 
+#include <QSet>
 #include <QStringList>
 #include <vector>
 
@@ -204,12 +205,26 @@ TEST_F(ResultRowsTest, RepeatedFieldsReadBackExactlyAndShareTheirKeys) {
             ASSERT_EQ(result.fieldKey(one, 1) == result.fieldKey(other, 1), rows[one].second == rows[other].second)
                 << one << " and " << other;
 
+    // Each different value is met first once, whether its repeats are shared or kept whole.
+    const auto firstRowsOfEachValue = [&](int from) {
+        std::vector<int> expected;
+        QSet<QString> met;
+        for (int row = from; row < 9000; ++row) {
+            const QString& value = rows[row].second;
+            if (!met.contains(value)) expected.push_back(row - from);
+            met.insert(value);
+        }
+        return expected;
+    };
+    EXPECT_EQ(result.firstOccurrences(1), firstRowsOfEachValue(0));
+
     // The rows where values were first met go; their repeats further on still read back.
     for (int dropped = 0; dropped < 500; ++dropped) {
         result.first();
         result.removeCurrentRow();
     }
     for (int row = 0; row < result.rowCount(); ++row) ASSERT_EQ(result.text(row, 1), rows[row + 500].second) << row;
+    EXPECT_EQ(result.firstOccurrences(1), firstRowsOfEachValue(500));
 }
 
 TEST_F(ResultRowsTest, CategoriesInEveryStoredFormAreListedOnceIgnoringCase) {
