@@ -17,7 +17,7 @@ namespace {
 
 // A block of rows, with the allocator's own header, fills whole pages.
 constexpr std::size_t kBlockSize = 256 * 1024 - 64;
-// A row this large gets a block of its own, so the block being filled is not left half empty.
+// A row that may need more than this gets a block of its own.
 constexpr std::size_t kOwnBlockSize = kBlockSize / 4;
 // A row's position: the offset in its block takes the low bits, the block's index the others.
 constexpr int kOffsetBits = 18;
@@ -75,6 +75,10 @@ ResultSet ResultSet::fetch(SqlStatement& statement) {
 // Each field is written in its stored form straight into the row; one that repeats an earlier
 // field of its column is then written over by the shorter reference to that field.
 void ResultSet::appendRow(const std::vector<std::string_view>& texts, std::size_t mostSize, RepeatedFields* repeated) {
+    if (mostSize > kOwnBlockSize) {
+        appendLargeRow(texts, mostSize);
+        return;
+    }
     std::uint32_t position = 0;
     char* const start = reserve(mostSize, position);
     char* at = start;
@@ -86,41 +90,46 @@ void ResultSet::appendRow(const std::vector<std::string_view>& texts, std::size_
                 end = StoredField::writeReference(at, *shared);
         at = end;
     }
-    keep(static_cast<std::size_t>(at - start));
+    giveBack(mostSize - static_cast<std::size_t>(at - start));
     rows_.push_back(position);
 }
 
+// A row this large gets a block of its own, so that the block being filled is not left half
+// empty. It is written aside first, and its block takes exactly its size. Its fields are not
+// looked at for repeats: the finder remembers where a field stands, and these are moved.
+void ResultSet::appendLargeRow(const std::vector<std::string_view>& texts, std::size_t mostSize) {
+    std::vector<char> aside(mostSize);
+    char* at = aside.data();
+    for (const std::string_view text : texts) at = StoredField::write(at, text);
+    const auto size = static_cast<std::size_t>(at - aside.data());
+    auto block = std::make_unique_for_overwrite<char[]>(size);
+    std::copy_n(aside.data(), size, block.get());
+    rows_.push_back(addBlock(std::move(block)) << kOffsetBits);
+}
+
+std::uint32_t ResultSet::addBlock(std::unique_ptr<char[]> block) {
+    // Thousands of blocks are gigabytes of rows: far more than any account list.
+    if (blocks_.size() == kMaxBlocks) throw Error(QStringLiteral("The result is too large to keep in memory."));
+    blocks_.push_back(std::move(block));
+    return static_cast<std::uint32_t>(blocks_.size() - 1);
+}
+
 char* ResultSet::reserve(std::size_t size, std::uint32_t& position) {
-    const bool ownBlock = size > kOwnBlockSize;
-    if (ownBlock || size > blockFree_) {
-        // Thousands of blocks are gigabytes of rows: far more than any account list.
-        if (blocks_.size() == kMaxBlocks) throw Error(QStringLiteral("The result is too large to keep in memory."));
-        char* const block =
-            blocks_.emplace_back(std::make_unique_for_overwrite<char[]>(ownBlock ? size : kBlockSize)).get();
-        const std::size_t index = blocks_.size() - 1;
-        if (ownBlock) {
-            position = static_cast<std::uint32_t>(index << kOffsetBits);
-            reservedInFill_ = 0;
-            return block;
-        }
-        fillBlock_ = index;
-        fill_ = block;
+    if (size > blockFree_) {
+        fillBlock_ = addBlock(std::make_unique_for_overwrite<char[]>(kBlockSize));
+        fill_ = blocks_.back().get();
         blockFree_ = kBlockSize;
     }
     position = static_cast<std::uint32_t>((fillBlock_ << kOffsetBits) | (kBlockSize - blockFree_));
     char* const at = fill_;
     fill_ += size;
     blockFree_ -= size;
-    reservedInFill_ = size;
     return at;
 }
 
-void ResultSet::keep(std::size_t used) {
-    if (reservedInFill_ == 0) return;  // a row in a block of its own keeps the whole block
-    const std::size_t unused = reservedInFill_ - used;
+void ResultSet::giveBack(std::size_t unused) {
     fill_ -= unused;
     blockFree_ += unused;
-    reservedInFill_ = 0;
 }
 
 const char* ResultSet::rowStart(int row) const {

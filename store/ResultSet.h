@@ -74,10 +74,13 @@ private:
     };
     FieldAt fieldAt(int row, int column) const;
     void appendRow(const std::vector<std::string_view>& texts, std::size_t mostSize, RepeatedFields* repeated);
-    // Room for a row of at most `size` bytes, and where the row will be found again; keep()
-    // then gives back what the row did not use.
+    void appendLargeRow(const std::vector<std::string_view>& texts, std::size_t mostSize);
+    // The index of a new block of rows.
+    std::uint32_t addBlock(std::unique_ptr<char[]> block);
+    // Room in the block being filled for a row of at most `size` bytes, and where the row will be
+    // found again; giveBack() then returns what the row did not use.
     char* reserve(std::size_t size, std::uint32_t& position);
-    void keep(std::size_t used);
+    void giveBack(std::size_t unused);
     const char* rowStart(int row) const;
     void resetCursor();
     void moveTo(int row);
@@ -88,7 +91,6 @@ private:
     std::size_t fillBlock_ = 0;                    // the block being filled
     char* fill_ = nullptr;                         // where the next row goes in the block being filled
     std::size_t blockFree_ = 0;                    // and how many bytes that block has left
-    std::size_t reservedInFill_ = 0;               // the last room reserved in it, until kept
     // Where each row still in the result begins, in order: its block's index in the high bits,
     // its offset in that block in the low ones (half the size of a pointer per row).
     std::vector<std::uint32_t> rows_;
