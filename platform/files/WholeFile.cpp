@@ -11,6 +11,7 @@
 #include <cstring>
 #include <optional>
 
+#include "platform/base/FdIo.h"
 #include "platform/base/Logging.h"
 #include "platform/base/UniqueFd.h"
 
@@ -40,16 +41,6 @@ int openRetrying(const std::string& path, int flags, mode_t mode = 0) {
     do fd = ::open(path.c_str(), flags, mode);
     while (fd < 0 && errno == EINTR);
     return fd;
-}
-
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
 }
 
 // Reads one chunk; 0 at the end, -1 on an error.

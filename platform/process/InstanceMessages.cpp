@@ -1,6 +1,5 @@
 #include "platform/process/InstanceMessages.h"
 
-#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -13,6 +12,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/base/FdIo.h"
 #include "platform/base/Logging.h"
 
 namespace tessavo::platform {
@@ -46,16 +46,6 @@ bool peerIsThisUser(int connection) {
     ucred peer{};
     socklen_t size = sizeof peer;
     return ::getsockopt(connection, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == ::geteuid();
-}
-
-// Waits until the socket is ready for `events`, at most `timeoutMs`.
-bool waitFor(int fd, short events, int timeoutMs) {
-    pollfd ready{fd, events, 0};
-    int result = 0;
-    do {
-        result = ::poll(&ready, 1, timeoutMs);
-    } while (result < 0 && errno == EINTR);
-    return result > 0 && (ready.revents & events) != 0;
 }
 
 }  // namespace
@@ -160,8 +150,9 @@ bool sendInstanceCommand(const QString& path, InstanceCommand command, int timeo
     if (!addressOf(path, address)) return false;
     const UniqueFd socket = newSocket();
     const bool connected =
-        socket.valid() && (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 ||
-                           ((errno == EAGAIN || errno == EINPROGRESS) && waitFor(socket.get(), POLLOUT, timeoutMs)));
+        socket.valid() &&
+        (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 ||
+         ((errno == EAGAIN || errno == EINPROGRESS) && waitUntilReady(socket.get(), POLLOUT, timeoutMs)));
     int error = 0;
     socklen_t size = sizeof error;
     if (!connected || ::getsockopt(socket.get(), SOL_SOCKET, SO_ERROR, &error, &size) != 0 || error != 0) {
@@ -170,7 +161,7 @@ bool sendInstanceCommand(const QString& path, InstanceCommand command, int timeo
         return false;
     }
     const QByteArray message = instanceMessage(command);
-    const bool written = waitFor(socket.get(), POLLOUT, timeoutMs) &&
+    const bool written = waitUntilReady(socket.get(), POLLOUT, timeoutMs) &&
                          ::send(socket.get(), message.constData(), static_cast<std::size_t>(message.size()),
                                 MSG_NOSIGNAL) == message.size();
     if (!written) qCWarning(lcPlatform) << "cannot send to the running instance:" << std::strerror(errno);

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "platform/base/Error.h"
+#include "platform/base/FdIo.h"
 #include "platform/base/Logging.h"
 #include "platform/base/UniqueFd.h"
 #include "platform/base/Wipe.h"
@@ -61,21 +62,6 @@ void announce(void* data, wl_registry* registry, std::uint32_t name, const char*
 void forget(void*, wl_registry*, std::uint32_t) {}
 
 constexpr wl_registry_listener kRegistryListener = {announce, forget};
-
-// Writes all of `bytes` into the pipe a pasting program reads, waiting for it a bounded time.
-void writeAll(int fd, const QByteArray& bytes) {
-    const char* at = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        pollfd ready{fd, POLLOUT, 0};
-        if (poll(&ready, 1, kWriteWaitMilliseconds) <= 0) return;
-        const ssize_t written = write(fd, at, static_cast<std::size_t>(left));
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return;
-        at += written;
-        left -= written;
-    }
-}
 
 }  // namespace
 
@@ -128,7 +114,9 @@ void WaylandClipboard::Impl::offer(zwlr_data_control_source_v1* from, const char
     const UniqueFd pipe(fd);
     const std::lock_guard lock(mutex);
     if (from != source.get()) return;  // a copy already replaced
-    writeAll(pipe.get(), std::strcmp(type, kSecretHint) == 0 ? QByteArrayLiteral("secret") : text);
+    const QByteArray bytes = std::strcmp(type, kSecretHint) == 0 ? QByteArrayLiteral("secret") : text;
+    writeAll(pipe.get(), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+             kWriteWaitMilliseconds);
 }
 
 void WaylandClipboard::Impl::cancel(zwlr_data_control_source_v1* cancelled) {

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "platform/base/Error.h"
+#include "platform/base/FdIo.h"
 #include "platform/base/Logging.h"
 #include "platform/base/UniqueFd.h"
 #include "platform/wayland/WaylandHandles.h"
@@ -174,12 +175,7 @@ std::optional<WaylandKeymap>& WaylandVirtualKeyboard::seatKeymap() { return impl
 void WaylandVirtualKeyboard::keymap(const std::string& text) {
     UniqueFd file(memfd_create("tessavo-keymap", MFD_CLOEXEC));
     if (!file.valid()) throw Error(std::string("no memory file for the keymap: ") + std::strerror(errno));
-    for (std::size_t written = 0; written < text.size();) {
-        const ssize_t n = write(file.get(), text.data() + written, text.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) throw Error(std::string("the keymap cannot be written: ") + std::strerror(errno));
-        written += static_cast<std::size_t>(n);
-    }
+    if (!writeAll(file.get(), text)) throw Error(std::string("the keymap cannot be written: ") + std::strerror(errno));
     zwp_virtual_keyboard_v1_keymap(impl_->keyboard.get(), WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1, file.get(),
                                    static_cast<std::uint32_t>(text.size()));
 }
