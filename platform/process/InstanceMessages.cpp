@@ -125,10 +125,10 @@ bool InstanceListener::listen(const QString& path) {
         qCWarning(lcPlatform) << "cannot listen for later starts on" << path << ":" << std::strerror(errno);
         return false;
     }
+    notifier_.reset();  // a notifier never outlives the socket it watches
     socket_ = std::move(socket);
-    delete notifier_;
-    notifier_ = new QSocketNotifier(socket_.get(), QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, &InstanceListener::acceptConnections);
+    notifier_ = std::make_unique<QSocketNotifier>(socket_.get(), QSocketNotifier::Read);
+    connect(notifier_.get(), &QSocketNotifier::activated, this, &InstanceListener::acceptConnections);
     return true;
 }
 

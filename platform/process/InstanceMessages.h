@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <memory>
 #include <optional>
 
 #include "platform/base/UniqueFd.h"
@@ -50,7 +51,7 @@ private:
     void take(const QByteArray& request);
 
     UniqueFd socket_;
-    QSocketNotifier* notifier_ = nullptr;
+    std::unique_ptr<QSocketNotifier> notifier_;
 };
 
 // A later start's end: hands the command to the instance listening at `path`. False when
