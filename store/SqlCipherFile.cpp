@@ -127,32 +127,28 @@ QString SqlStatement::columnName(int column) const { return QString::fromUtf8(sq
 
 bool SqlStatement::isNull(int column) const { return sqlite3_column_type(handle(), column) == SQLITE_NULL; }
 
-std::string_view SqlStatement::utf8(int column) const {
-    // The text must be asked for before its length, so the length is that of the text form.
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(handle(), column));
+namespace {
+
+// A column's value as the engine writes it as text; a value without text (none, or no memory
+// for it) is empty. The text must be asked for before its length, so the length is that of the
+// text form. Values are read through sqlite3_column_value: the connection is opened for one
+// thread, so a value needs no protection of its own, and a result that reads every column of
+// every row is spared the checks of the other column calls.
+std::string_view textOf(sqlite3_value* value) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
     if (text == nullptr) return {};
-    return {text, static_cast<std::size_t>(sqlite3_column_bytes(handle(), column))};
+    return {text, static_cast<std::size_t>(sqlite3_value_bytes(value))};
 }
 
+}  // namespace
+
+std::string_view SqlStatement::utf8(int column) const { return textOf(sqlite3_column_value(handle(), column)); }
+
 std::string_view SqlStatement::utf8(int column, Digits& digits) const {
-    // The value is read through one call: each call on the statement's columns checks the row and
-    // the column again, and a result reads every column of every row. The connection is opened
-    // for one thread, so the value needs no protection of its own.
     sqlite3_value* const value = sqlite3_column_value(handle(), column);
-    switch (sqlite3_value_type(value)) {
-        case SQLITE_NULL:
-            return {};
-        case SQLITE_INTEGER: {
-            const auto spelled =
-                std::to_chars(digits.data(), digits.data() + digits.size(), sqlite3_value_int64(value));
-            return {digits.data(), static_cast<std::size_t>(spelled.ptr - digits.data())};
-        }
-        default: {
-            const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-            if (text == nullptr) return {};  // out of memory: the field reads as no value, as utf8() does
-            return {text, static_cast<std::size_t>(sqlite3_value_bytes(value))};
-        }
-    }
+    if (sqlite3_value_type(value) != SQLITE_INTEGER) return textOf(value);
+    const auto spelled = std::to_chars(digits.data(), digits.data() + digits.size(), sqlite3_value_int64(value));
+    return {digits.data(), static_cast<std::size_t>(spelled.ptr - digits.data())};
 }
 
 QString SqlStatement::text(int column) const {
