@@ -19,6 +19,7 @@
 #include "platform/base/UniqueFd.h"
 #include "platform/base/Wipe.h"
 #include "platform/wayland/WaylandHandles.h"
+#include "platform/wayland/WaylandProbe.h"
 
 namespace tessavo::platform {
 namespace {
@@ -41,20 +42,16 @@ constexpr int kWriteWaitMilliseconds = 2000;
 
 // The globals the clipboard needs, as the registry announces them.
 struct Globals {
-    bool bind = true;  // false: only note what is offered
-    bool managerOffered = false;
     SeatHandle seat;
     ManagerHandle manager;
 };
 
 void announce(void* data, wl_registry* registry, std::uint32_t name, const char* interface, std::uint32_t version) {
     auto& globals = *static_cast<Globals*>(data);
-    if (std::strcmp(interface, zwlr_data_control_manager_v1_interface.name) == 0) {
-        globals.managerOffered = true;
-        if (globals.bind && !globals.manager)
-            globals.manager.reset(static_cast<zwlr_data_control_manager_v1*>(wl_registry_bind(
-                registry, name, &zwlr_data_control_manager_v1_interface, std::min(version, kManagerVersion))));
-    } else if (globals.bind && !globals.seat && std::strcmp(interface, wl_seat_interface.name) == 0) {
+    if (!globals.manager && std::strcmp(interface, zwlr_data_control_manager_v1_interface.name) == 0) {
+        globals.manager.reset(static_cast<zwlr_data_control_manager_v1*>(wl_registry_bind(
+            registry, name, &zwlr_data_control_manager_v1_interface, std::min(version, kManagerVersion))));
+    } else if (!globals.seat && std::strcmp(interface, wl_seat_interface.name) == 0) {
         globals.seat.reset(static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1)));
     }
 }
@@ -209,13 +206,7 @@ WaylandClipboard::~WaylandClipboard() {
 }
 
 bool WaylandClipboard::offeredBy(const char* displayName) {
-    const DisplayHandle display(wl_display_connect(displayName));
-    if (!display) return false;
-    Globals globals;
-    globals.bind = false;
-    const RegistryHandle registry(wl_display_get_registry(display.get()));
-    wl_registry_add_listener(registry.get(), &kRegistryListener, &globals);
-    return wl_display_roundtrip(display.get()) >= 0 && globals.managerOffered;
+    return waylandOffers(displayName, zwlr_data_control_manager_v1_interface);
 }
 
 void WaylandClipboard::setText(const QString& text, bool secret) {

@@ -16,6 +16,7 @@
 #include "platform/base/Logging.h"
 #include "platform/base/UniqueFd.h"
 #include "platform/wayland/WaylandHandles.h"
+#include "platform/wayland/WaylandProbe.h"
 
 namespace tessavo::platform {
 namespace {
@@ -48,19 +49,14 @@ DisplayHandle connectTo(const char* displayName) {
 struct Globals {
     SeatHandle seat;
     ManagerHandle manager;
-    bool managerOffered = false;
-    bool bind = true;  // false: only note what is offered
 
     static void global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
                        std::uint32_t version) {
         auto* globals = static_cast<Globals*>(data);
-        if (std::strcmp(interface, zwp_virtual_keyboard_manager_v1_interface.name) == 0) {
-            globals->managerOffered = true;
-            if (globals->bind && !globals->manager) {
-                globals->manager.reset(static_cast<zwp_virtual_keyboard_manager_v1*>(
-                    wl_registry_bind(registry, name, &zwp_virtual_keyboard_manager_v1_interface, 1)));
-            }
-        } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && globals->bind && !globals->seat) {
+        if (std::strcmp(interface, zwp_virtual_keyboard_manager_v1_interface.name) == 0 && !globals->manager) {
+            globals->manager.reset(static_cast<zwp_virtual_keyboard_manager_v1*>(
+                wl_registry_bind(registry, name, &zwp_virtual_keyboard_manager_v1_interface, 1)));
+        } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && !globals->seat) {
             // The first seat is the user's; version 4 brings everything the keyboard sends.
             globals->seat.reset(
                 static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, std::min(version, 4u))));
@@ -195,13 +191,7 @@ void WaylandVirtualKeyboard::roundTrip() { impl_->roundTrip(); }
 void WaylandVirtualKeyboard::flush() { wl_display_flush(impl_->display.get()); }
 
 bool waylandOffersVirtualKeyboard(const char* displayName) {
-    const DisplayHandle display(wl_display_connect(displayName));
-    if (!display) return false;
-    Globals globals;
-    globals.bind = false;
-    const RegistryHandle registry(wl_display_get_registry(display.get()));
-    wl_registry_add_listener(registry.get(), &Globals::kListener, &globals);
-    return wl_display_roundtrip(display.get()) >= 0 && globals.managerOffered;
+    return waylandOffers(displayName, zwp_virtual_keyboard_manager_v1_interface);
 }
 
 }  // namespace tessavo::platform
