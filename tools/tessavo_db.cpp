@@ -17,6 +17,7 @@
 #include "maintenance/transfer/ExportCommand.h"
 #include "maintenance/transfer/ImportCommand.h"
 #include "platform/base/Error.h"
+#include "platform/process/Hardening.h"
 #include "platform/process/TerminalPassword.h"
 #include "store/ConnectionString.h"
 #include "store/FileProtection.h"
@@ -158,6 +159,9 @@ const Command kCommands[] = {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // An export holds every password in the clear, a protected file's key and management
+    // password too: none of it may reach a core file or another process of the user.
+    platform::hardenProcessAlways();
     QStringList words;
     for (int i = 2; i < argc; ++i) words << QFile::decodeName(argv[i]);
     const QString name = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();

@@ -88,7 +88,14 @@ QString SingleInstance::socketPath() const {
 
 QString SingleInstance::lockDirectory() {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && QFileInfo(runtime).isDir()) return runtime;
+    if (runtime.isEmpty() || !QDir::isAbsolutePath(runtime) || !QFileInfo(runtime).isDir())
+        return temporaryLockDirectory();
+    if (isPrivateDirectory(QFile::encodeName(runtime))) return runtime;
+    // Another user could hold the lock and the socket there, and take the later starts'
+    // requests. The private directory in the temporary directory serves instead: later starts
+    // of the same session see the same runtime directory and so look there too.
+    qCWarning(lcPlatform) << "the runtime directory" << runtime
+                          << "is not a private directory of this user: the lock goes to the temporary directory";
     return temporaryLockDirectory();
 }
 

@@ -23,9 +23,10 @@ public:
     // ".socket" for ".lock"; empty when there is no lock directory.
     QString socketPath() const;
 
-    // $XDG_RUNTIME_DIR when it names an absolute directory; otherwise a directory of the user's
-    // own in the temporary directory, "<temp>/tessavo-<uid>", made (mode 0700) when missing.
-    // Empty when neither is usable (for example the temp one belongs to another user).
+    // $XDG_RUNTIME_DIR when it names an absolute directory of this user's that no other may
+    // write to (not a link); otherwise a directory of the user's own in the temporary directory,
+    // "<temp>/tessavo-<uid>", made (mode 0700) when missing and held to the same rule. Empty
+    // when neither is usable (for example the temp one belongs to another user).
     static QString lockDirectory();
 
 private:

@@ -112,15 +112,31 @@ TEST_F(SingleInstanceTest, LockDirectoryIsTheRuntimeDirectory) {
     EXPECT_EQ(SingleInstance::lockDirectory(), dir_.path());
 }
 
+// A runtime directory made in the test's directory, with this mode.
+QByteArray runtimeDirectoryWithMode(const QString& directory, mode_t mode) {
+    const QByteArray path = QFile::encodeName(directory) + "/runtime";
+    ::mkdir(path.constData(), 0700);
+    ::chmod(path.constData(), mode);
+    return path;
+}
+
+// A directory that belongs to another user: one handed to nobody when we may, else the root
+// directory (which is root's).
+QByteArray anotherUsersDirectory(const QString& directory) {
+    if (::geteuid() != 0) return "/";
+    const QByteArray path = runtimeDirectoryWithMode(directory, 0700);
+    return ::chown(path.constData(), 65534, 65534) == 0 ? path : QByteArray();
+}
+
 struct FallbackCase {
     const char* name;
-    std::optional<QByteArray> runtime;
+    std::optional<QByteArray> (*runtime)(const QString& directory);  // XDG_RUNTIME_DIR
 };
 
 class LockDirectoryFallback : public SingleInstanceTest, public ::testing::WithParamInterface<FallbackCase> {};
 
 TEST_P(LockDirectoryFallback, IsAPrivateDirectoryInTheTemporaryDirectory) {
-    const ScopedEnvironment runtime("XDG_RUNTIME_DIR", GetParam().runtime);
+    const ScopedEnvironment runtime("XDG_RUNTIME_DIR", GetParam().runtime(dir_.path()));
     const ScopedEnvironment temp("TMPDIR", QFile::encodeName(dir_.path()));
     const QString expected = dir_.path() + QStringLiteral("/tessavo-%1").arg(::geteuid());
     EXPECT_EQ(SingleInstance::lockDirectory(), expected);
@@ -132,11 +148,30 @@ TEST_P(LockDirectoryFallback, IsAPrivateDirectoryInTheTemporaryDirectory) {
     EXPECT_EQ(SingleInstance::lockDirectory(), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, LockDirectoryFallback,
-                         ::testing::Values(FallbackCase{"unset", std::nullopt}, FallbackCase{"empty", QByteArray()},
-                                           FallbackCase{"relative", QByteArray("run/user")},
-                                           FallbackCase{"missing", QByteArray("/nonexistent/run/user")}),
-                         [](const auto& info) { return std::string(info.param.name); });
+// Unusable runtime directories: missing or malformed, and those where another user could
+// hold the lock and the socket.
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LockDirectoryFallback,
+    ::testing::Values(
+        FallbackCase{"unset", [](const QString&) -> std::optional<QByteArray> { return std::nullopt; }},
+        FallbackCase{"empty", [](const QString&) -> std::optional<QByteArray> { return QByteArray(); }},
+        FallbackCase{"relative", [](const QString&) -> std::optional<QByteArray> { return "run/user"; }},
+        FallbackCase{"missing", [](const QString&) -> std::optional<QByteArray> { return "/nonexistent/run/user"; }},
+        FallbackCase{"worldWritable",
+                     [](const QString& d) -> std::optional<QByteArray> { return runtimeDirectoryWithMode(d, 0777); }},
+        FallbackCase{"worldWritableSticky",
+                     [](const QString& d) -> std::optional<QByteArray> { return runtimeDirectoryWithMode(d, 01777); }},
+        FallbackCase{"groupWritable",
+                     [](const QString& d) -> std::optional<QByteArray> { return runtimeDirectoryWithMode(d, 0770); }},
+        FallbackCase{"anotherUsers",
+                     [](const QString& d) -> std::optional<QByteArray> { return anotherUsersDirectory(d); }},
+        FallbackCase{"aLinkToAPrivateOne",
+                     [](const QString& d) -> std::optional<QByteArray> {
+                         const QByteArray target = runtimeDirectoryWithMode(d, 0700);
+                         const QByteArray link = QFile::encodeName(d) + "/link";
+                         return ::symlink(target.constData(), link.constData()) == 0 ? link : QByteArray();
+                     }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SingleInstanceTest, ForeignTemporaryLockDirectoryIsRefused) {
     const ScopedEnvironment runtime("XDG_RUNTIME_DIR", std::nullopt);
