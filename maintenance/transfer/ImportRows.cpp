@@ -63,7 +63,21 @@ bool holdsNul(const TransferRecord& record) {
 
 }  // namespace
 
-QString defaultImportCategory() { return QStringLiteral("导入"); }
+QString sourceCategory(Format format) {
+    switch (format) {
+        case Format::KeePassXC:
+            return QStringLiteral("KeePassXC导入");
+        case Format::Bitwarden:
+            return QStringLiteral("Bitwarden导入");
+        case Format::Chrome:
+            return QStringLiteral("Chrome导入");
+        case Format::Firefox:
+            return QStringLiteral("Firefox导入");
+        case Format::Tessavo:
+            break;
+    }
+    return QStringLiteral("导入");
+}
 
 QString hostOf(const QString& address) {
     const QString trimmed = address.trimmed();
@@ -88,7 +102,8 @@ TransferRecord RowReader::foreignRecord(const CsvRecord& row) const {
     record.网址 = field(row, columns.address);
     const QString host = hostOf(record.网址);
     const QString group = columns.group ? groupCategory(format_, field(row, columns.group)) : QString();
-    record.分类 = !group.isEmpty() ? group : !host.isEmpty() ? host : defaultImportCategory();
+    // A site's host would make one category per record: a browser's 300 passwords, 300 categories.
+    record.分类 = !group.isEmpty() ? group : sourceCategory(format_);
     const QString name = field(row, columns.title);
     record.标题 = name.isEmpty() ? host : name;
     record.帐号 = field(row, columns.account);

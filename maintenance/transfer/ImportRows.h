@@ -9,8 +9,9 @@
 
 namespace tessavo::maintenance::transfer {
 
-// The category of a record that names neither a group nor a web address.
-QString defaultImportCategory();
+// The category of a record whose file names no group or folder for it: one per source
+// ("Chrome导入", "Firefox导入", ...), so that a browser's export lands in one category.
+QString sourceCategory(Format format);
 
 // Why a row cannot be stored.
 struct RowRefusal {
@@ -18,10 +19,9 @@ struct RowRefusal {
 };
 
 // Reads the rows of one manager's file as records: the category from the group or folder (its
-// last path element; KeePassXC's first element is its root group and names none), else from
-// the web address's host, else defaultImportCategory(); the title from the entry's name, else
-// the host. Notes of other managers are stored with CR LF line breaks, as the editor stores
-// them; our own files are taken exactly as they stand.
+// last path element; KeePassXC's first element is its root group and names none), else
+// sourceCategory(); the title from the entry's name, else the web address's host. Notes of other managers are stored
+// with CR LF line breaks, as the editor stores them; our own files are taken exactly as they stand.
 class RowReader {
 public:
     RowReader(Format format, const CsvRecord& header);

@@ -54,11 +54,11 @@ TEST_P(ForeignFile, BecomesTheRecordsTheProgramShows) {
 }
 
 const std::vector<PlainRecord> kKeePassXCRecords{
-    {u8("192.168.1.1"), u8("Router"), u8("admin"), u8("r0uter!"), u8(""), u8("http://192.168.1.1"), 0},
+    {u8("KeePassXC导入"), u8("Router"), u8("admin"), u8("r0uter!"), u8(""), u8("http://192.168.1.1"), 0},
     {u8("Mail"), u8("Webmail"), u8("alice@example.com"), u8("se,cr\"et"), u8("first line\r\nsecond \"quoted\" line"),
      u8("https://mail.example.com/login"), 0},
     {u8("银行"), u8("工商银行"), u8("张三"), u8("密码123"), u8(""), u8("https://www.icbc.com.cn"), 0},
-    {u8("shop.example.org"), u8("shop.example.org"), u8("nobody"), u8("x"), u8(""), u8("https://shop.example.org/cart"),
+    {u8("KeePassXC导入"), u8("shop.example.org"), u8("nobody"), u8("x"), u8(""), u8("https://shop.example.org/cart"),
      0},
 };
 
@@ -74,26 +74,26 @@ INSTANTIATE_TEST_SUITE_P(
             {{u8("Social"), u8("Twitter"), u8("bird"), u8("p,\"w"), u8("two\r\nlines"), u8("https://twitter.com/login"),
               0},
              {u8("Email"), u8("Outlook"), u8("me@work.example"), u8("o365!"), u8(""), u8("outlook.office.com"), 0},
-             {u8("导入"), u8("Wifi code"), u8(""), u8(""), u8("the code is \"1234\""), u8(""), 0},
-             {u8("导入"), u8(""), u8("anon"), u8("pw"), u8(""), u8(""), 0}}},
+             {u8("Bitwarden导入"), u8("Wifi code"), u8(""), u8(""), u8("the code is \"1234\""), u8(""), 0},
+             {u8("Bitwarden导入"), u8(""), u8("anon"), u8("pw"), u8(""), u8(""), 0}}},
         FixtureCase{
             "chrome.csv",
             "",
             "chrome",
-            {{u8("example.com"), u8("example.com"), u8("joe"), u8("pa,ss"), u8(""), u8("https://example.com/login"), 0},
-             {u8("accounts.google.com"), u8("accounts.google.com"), u8("joe@gmail.com"), u8("g00gle"),
+            {{u8("Chrome导入"), u8("example.com"), u8("joe"), u8("pa,ss"), u8(""), u8("https://example.com/login"), 0},
+             {u8("Chrome导入"), u8("accounts.google.com"), u8("joe@gmail.com"), u8("g00gle"),
               u8("recovery: \"phone\"\r\nsecond line"), u8("https://accounts.google.com/signin"), 0}}},
         FixtureCase{"edge.csv",
                     "chrome",
                     "chrome",
-                    {{u8("login.live.com"), u8("login.live.com"), u8("edge@outlook.example"), u8("e\"dge"), u8(""),
+                    {{u8("Chrome导入"), u8("login.live.com"), u8("edge@outlook.example"), u8("e\"dge"), u8(""),
                       u8("https://login.live.com/"), 0}}},
         FixtureCase{"firefox.csv",
                     "",
                     "firefox",
-                    {{u8("www.mozilla.org"), u8("www.mozilla.org"), u8("fox"), u8("f1r3"), u8(""),
+                    {{u8("Firefox导入"), u8("www.mozilla.org"), u8("fox"), u8("f1r3"), u8(""),
                       u8("https://www.mozilla.org"), 0},
-                     {u8("mail.example.cn"), u8("mail.example.cn"), u8("用户"), u8("密,码\""), u8(""),
+                     {u8("Firefox导入"), u8("mail.example.cn"), u8("用户"), u8("密,码\""), u8(""),
                       u8("https://mail.example.cn:8443"), 0}}}),
     [](const testing::TestParamInfo<FixtureCase>& info) {
         return QString::fromUtf8(info.param.file).section(u'.', 0, 0).toStdString() + "_" +
@@ -121,7 +121,7 @@ TEST(Import, SkipsRecordsEqualToStoredOnesOrEarlierRowsAndCountsThem) {
         store::Connection connection(app.connectionString());
         cipher::setAccountKey(cipher::kAccountKeyText);
         // Equal in category, title, address, account and password; the notes do not count.
-        storeRecords(connection, {{u8("example.com"), u8("example.com"), u8("joe"), u8("pa,ss"), u8("other notes"),
+        storeRecords(connection, {{u8("Chrome导入"), u8("example.com"), u8("joe"), u8("pa,ss"), u8("other notes"),
                                    u8("https://example.com/login"), 3}});
     }
     const QString file = app.path() + QStringLiteral("twice.csv");
@@ -322,7 +322,7 @@ TEST_F(KeePassXC, ItsCsvExportComesInWithGroupsAsCategories) {
     std::sort(records.begin(), records.end(),
               [](const PlainRecord& a, const PlainRecord& b) { return a.标题 < b.标题; });
     const std::vector<PlainRecord> expected{
-        {u8("导入"), u8("At the root"), u8("bob"), u8("rootpw"), u8(""), u8(""), 0},
+        {u8("KeePassXC导入"), u8("At the root"), u8("bob"), u8("rootpw"), u8(""), u8(""), 0},
         {u8("Mail"), u8("Webmail"), u8("alice@example.com"), u8("se,cr\"et 密码"), u8("line one\r\nline \"two\", 中文"),
          u8("https://mail.example.com/login"), 0},
         {u8("银行"), u8("工商银行"), u8("张三"), u8("密码😀"), u8(""), u8("https://www.icbc.com.cn"), 0},
