@@ -292,6 +292,8 @@ private:
     bool filterPasswordEntry(QObject* entry, QEvent* event);
     void takeOverGridWheel();
     void readStoredLoginCipher();
+    void readStoredLoginCipherExplained();
+    bool lacksPassTable();
     bool isPartOfGrid(const QObject* object) const;
 
     QString appDir_;

@@ -17,6 +17,17 @@
 #include "store/Statements.h"
 
 namespace tessavo::app {
+namespace {
+
+// The engine's own words stay, after a sentence that tells the user what they mean and where the
+// copies taken before earlier changes are.
+QString unreadableFileText(const QString& appDir, const char* engineText) {
+    return QStringLiteral(
+               "数据库文件 %1 已损坏，或者不是本程序的文件；备份（名字中带 _bak_ 的 .udb 文件）在文件夹 %2 中。\n%3")
+        .arg(store::databasePath(appDir), appDir, QString::fromUtf8(engineText));
+}
+
+}  // namespace
 
 void TForm1::readStoredLoginCipher() {
     ADOQuery_Pass->close();
@@ -29,6 +40,27 @@ void TForm1::readStoredLoginCipher() {
 
 bool TForm1::databaseLocked() const {
     return !ADOConnection1->hasDatabaseKey() && store::isProtectedFile(store::databasePath(appDir_));
+}
+
+// A file the engine cannot read at all, or one without the table of the management password, is
+// damaged or another program's; any other failure (a locked or unreadable file) keeps its own text.
+void TForm1::readStoredLoginCipherExplained() {
+    try {
+        readStoredLoginCipher();
+    } catch (const store::NotADatabaseError& error) {
+        throw Error(unreadableFileText(appDir_, error.what()));
+    } catch (const Error& error) {
+        if (!lacksPassTable()) throw;
+        throw Error(unreadableFileText(appDir_, error.what()));
+    }
+}
+
+bool TForm1::lacksPassTable() {
+    try {
+        return !ADOConnection1->database().holdsTable(QStringLiteral("Pass"));
+    } catch (const Error&) {
+        return false;  // not open at all: the first failure says why
+    }
 }
 
 bool TForm1::unlockDatabase(const QString& password) {
@@ -50,7 +82,7 @@ void TForm1::Button_CheckLoginClick() {
     // A file under the management password is not touched before the login: the login window
     // opens it with the key of what is typed there.
     if (!databaseLocked()) {
-        readStoredLoginCipher();
+        readStoredLoginCipherExplained();
         if (access::StoredLoginCipher().isEmpty()) {
             qCWarning(lcAccess, "the database holds no management password: the program ends");
             requestClose();  // no management password stored: the program ends without a word

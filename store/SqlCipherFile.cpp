@@ -212,6 +212,13 @@ int SqlCipherFile::cipherLibraryMajor() {
     return version.step() ? version.text(0).section(u'.', 0, 0).toInt() : 0;
 }
 
+bool SqlCipherFile::holdsTable(const QString& name) {
+    SqlStatement table =
+        prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE"));
+    table.bindText(1, name);
+    return table.step();
+}
+
 SqlStatement SqlCipherFile::prepare(const QString& sql) {
     const QByteArray utf8 = sql.toUtf8();
     const char* const begin = utf8.constData();

@@ -99,6 +99,8 @@ public:
     // Attaches another SQLCipher file (made when missing) under a schema name, with its key.
     void attach(const QString& path, const QString& key, const QString& schema);
     void detach(const QString& schema);
+    // True when the main schema has a table of this name (in any case, as SQL names it).
+    bool holdsTable(const QString& name);
 
     sqlite3* handle() const { return database_.get(); }
 

@@ -173,7 +173,7 @@ protected:
     QString databasePath() const { return appDir() + QString::fromUtf16(store::kDatabaseFileName); }
 };
 
-TEST_P(UnreadableDatabase, TheGateShowsTheEnginesErrorAndNoWindowAndLeavesTheFileAsItWas) {
+TEST_P(UnreadableDatabase, TheGateExplainsTheEnginesErrorAndShowsNoWindowAndLeavesTheFileAsItWas) {
     const DatabaseFaultCase& c = GetParam();
     c.spoil(databasePath());
     const std::string before = test::readBytes(databasePath());
@@ -184,7 +184,14 @@ TEST_P(UnreadableDatabase, TheGateShowsTheEnginesErrorAndNoWindowAndLeavesTheFil
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].icon, Icon::Error);
     EXPECT_EQ(boxes[0].title, applicationTitle());
-    EXPECT_TRUE(boxes[0].text.contains(QString::fromUtf8(c.engineText))) << boxes[0].text.toStdString();
+    // A sentence in the user's language first, naming the file and the folder of the backups, then
+    // the engine's own words.
+    const QString explanation =
+        QStringLiteral(
+            "数据库文件 %1 已损坏，或者不是本程序的文件；备份（名字中带 _bak_ 的 .udb 文件）在文件夹 %2 中。\n")
+            .arg(databasePath(), appDir());
+    EXPECT_TRUE(boxes[0].text.startsWith(explanation)) << boxes[0].text.toStdString();
+    EXPECT_TRUE(boxes[0].text.endsWith(QString::fromUtf8(c.engineText))) << boxes[0].text.toStdString();
     EXPECT_FALSE(main().isVisible());
     EXPECT_FALSE(login().isVisible());
     EXPECT_FALSE(main().closed());
