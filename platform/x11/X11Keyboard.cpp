@@ -52,18 +52,15 @@ class ServerKeymapWriter final : public KeymapWriter {
 public:
     explicit ServerKeymapWriter(Display* display) : display_(display) {}
 
-    // The key's number only: its symbols are characters of the text being typed.
+    // Neither the key nor its symbols go to the log: the symbols are characters of the text
+    // being typed, and the key's number tells how many others were lent before it.
     bool bind(KeyNumber key, const std::vector<KeySymbol>& symbols) override {
         X11ErrorTrap trap(display_);
         std::vector<KeySym> keysyms(symbols.begin(), symbols.end());
         XChangeKeyboardMapping(display_, key, static_cast<int>(keysyms.size()), keysyms.data(), 1);
-        if (trap.failed()) {
-            qCWarning(lcX11, "the X server refused to lend spare keycode %u: %s", unsigned{key},
-                      trap.errorText().c_str());
-            return false;
-        }
-        qCDebug(lcX11, "lent spare keycode %u", unsigned{key});
-        return true;
+        if (!trap.failed()) return true;
+        qCWarning(lcX11, "the X server refused to lend a spare key: %s", trap.errorText().c_str());
+        return false;
     }
 
     void clear(KeyNumber key) override {
@@ -71,8 +68,7 @@ public:
         KeySym none = NoSymbol;
         XChangeKeyboardMapping(display_, key, 1, &none, 1);
         if (trap.failed()) {
-            qCWarning(lcX11, "the X server refused to empty spare keycode %u again: %s", unsigned{key},
-                      trap.errorText().c_str());
+            qCWarning(lcX11, "the X server refused to empty a spare key again: %s", trap.errorText().c_str());
         }
     }
 
@@ -103,7 +99,6 @@ struct X11Keyboard::Impl final : KeyLayout, KeySink {
     KeySink* observer = nullptr;
     std::optional<ServerKeymapWriter> writer;
     std::optional<SpareKeys> spareKeys;  // only while a burst is open
-    int keyEventsSent = 0;               // in the current burst, for the diagnostics
 
     // The burst's snapshot; outside a burst every query looks at the mapping afresh.
     const X11Keymap& currentKeymap() {
@@ -151,7 +146,6 @@ struct X11Keyboard::Impl final : KeyLayout, KeySink {
         if (observer) observer->sendKey(event);
         XTestFakeKeyEvent(display.get(), event.key, event.press ? True : False, CurrentTime);
         XFlush(display.get());
-        ++keyEventsSent;
     }
 
     void startBurst() {
@@ -159,7 +153,6 @@ struct X11Keyboard::Impl final : KeyLayout, KeySink {
         keymap.emplace(display.get());
         levels = keymap->activeGroupLevels();
         translator.startBurst();
-        keyEventsSent = 0;
         spareKeys.emplace(*writer, keymap->emptyKeys());
         spareKeys->onReuse = [this](KeyNumber key) { translator.forget(key); };
         capsLockLifted = lockedModifiers() & LockMask;
@@ -171,8 +164,11 @@ struct X11Keyboard::Impl final : KeyLayout, KeySink {
         inBurst = false;
         translator.releaseAll();
         XSync(display.get(), False);
-        qCDebug(lcX11, "the typing burst sent %d key events", keyEventsSent);
         spareKeys.reset();  // the lent keys go back to empty
+        // That a burst ran and how it ended; never how many keys it sent, nor which: they
+        // tell a password's length and its characters.
+        qCDebug(lcX11, "a typing burst ended: every key it pressed let go, every key it lent emptied%s",
+                capsLockLifted ? ", Caps Lock locked again" : "");
         if (capsLockLifted) {
             // A burst that pressed Caps Lock itself ({CAPSLOCK}) leaves the lock flipped from
             // the user's state, as the key press asked.

@@ -17,6 +17,7 @@
 #include "platform/keyboard/Keyboard.h"
 #include "platform/keyboard/UsKeyboardLayout.h"
 #include "platform/x11/X11Keyboard.h"
+#include "tests/support/CapturedMessages.h"
 #include "tests/support/KeyLanguageText.h"
 #include "tests/support/ScopedFake.h"
 #include "tests/support/ScriptedDialogs.h"
@@ -345,6 +346,27 @@ TEST_F(X11KeyboardTest, CharactersNoKeyGivesArriveOnSpareKeysThatAreEmptiedAfter
     const std::vector<KeySym> before = window_->keymap();
     EXPECT_EQ(type("a中é€Éb"), "a中é€Éb");
     EXPECT_EQ(window_->keymap(), before);
+    EXPECT_TRUE(takeMessages().empty());
+}
+
+// The log of typing, debug lines included, says that a burst ran and how it ended and nothing of
+// the text: texts of other lengths, cases and characters (some on lent spare keys) leave the
+// same lines.
+TEST_F(X11KeyboardTest, TheLogOfTypingTellsNothingOfTheText) {
+    useLayout("us");
+    const std::string texts[] = {"ab", "S3cr3tPWx9", "a中é€Éb", printableAsciiOutsideKeyLanguage()};
+    std::optional<QStringList> firstLog;
+    for (const std::string& text : texts) {
+        QStringList log;
+        {
+            const test::CapturedMessages messages(test::CapturedMessages::Levels::Every);
+            EXPECT_EQ(type(text), text);
+            log = messages.warnings();
+        }
+        EXPECT_TRUE(log.join(u'\n').contains(QStringLiteral("a typing burst ended"))) << text;
+        if (!firstLog) firstLog = log;
+        EXPECT_EQ(log, *firstLog) << text;
+    }
     EXPECT_TRUE(takeMessages().empty());
 }
 
