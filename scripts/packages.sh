@@ -16,6 +16,7 @@ TEST_PACKAGES=(libgtest-dev libgmock-dev sqlcipher xvfb xauth xdotool xclip x11-
                trayer fonts-wqy-microhei clang libclang-rt-14-dev desktop-file-utils keepassxc clang-format argon2
                sway foot wtype wl-clipboard grim xwayland qt6-wayland)
 BENCH_PACKAGES=(libbenchmark-dev)
+TEST_PACKAGES+=(ibus ibus-libpinyin ibus-gtk3)  # IBus with Pinyin as GNOME starts it, and GTK's module for it
 
 ensure_packages() {
     local missing=()

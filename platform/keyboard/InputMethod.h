@@ -8,7 +8,7 @@ namespace tessavo::platform {
 
 class Keyboard;
 
-// The input method of the desktop (fcitx5), as far as keystrokes need it: a Chinese input
+// An input method of the desktop (fcitx5, IBus), as far as keystrokes need it: a Chinese input
 // method that is active in the focused window would turn typed letters into candidates.
 class InputMethod {
 public:
@@ -21,8 +21,8 @@ public:
     virtual bool setActive(bool active) = 0;
 };
 
-// The program's input method: fcitx5's controller on the session bus unless a test installed
-// another.
+// The program's input method: fcitx5's controller on the session bus and IBus on its own bus,
+// whichever of them runs, unless a test installed another. Neither is ever started by asking.
 InputMethod& inputMethod();
 // Replaces the input method (nullptr brings back the real one); returns the previous one.
 std::unique_ptr<InputMethod> installInputMethod(std::unique_ptr<InputMethod> replacement);

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/keyboard/KeyboardLayout.h"
+
 namespace tessavo::platform {
 
 // Windows virtual-key codes the program sends by number.
@@ -77,6 +79,9 @@ public:
     // A keyboard that needs the desktop's permission says here where that stands; the others
     // can always send keys.
     virtual TypingAccess typingAccess() { return TypingAccess::Granted; }
+    // The layout of the keymap's active group where the keyboard can tell (the X server names
+    // its layouts); an empty layout where it cannot.
+    virtual KeyboardLayout activeLayout() { return {}; }
 };
 
 // The program's keyboard: the X11 one unless a test installed another.

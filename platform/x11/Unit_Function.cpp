@@ -10,28 +10,16 @@
 #include <X11/Xlib.h>
 
 #include "platform/x11/X11Display.h"
+#include "platform/x11/X11Property.h"
 
 namespace tessavo::platform {
 namespace {
 
 std::vector<Atom> netWmState(Display* display, Window window) {
-    const Atom state = XInternAtom(display, "_NET_WM_STATE", False);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long remaining = 0;
-    unsigned char* data = nullptr;
-    std::vector<Atom> atoms;
-    if (XGetWindowProperty(display, window, state, 0, 1024, False, XA_ATOM, &type, &format, &count, &remaining,
-                           &data) == Success &&
-        data) {
-        if (type == XA_ATOM && format == 32) {
-            const auto* values = reinterpret_cast<const Atom*>(data);
-            atoms.assign(values, values + count);
-        }
-        XFree(data);
-    }
-    return atoms;
+    const X11Property state(display, window, XInternAtom(display, "_NET_WM_STATE", False), XA_ATOM);
+    if (!state.holds(32)) return {};
+    const auto* values = reinterpret_cast<const Atom*>(state.data());
+    return std::vector<Atom>(values, values + state.count());
 }
 
 bool contains(const std::vector<Atom>& atoms, Atom atom) {

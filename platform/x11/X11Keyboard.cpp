@@ -5,6 +5,7 @@
 #include "platform/base/Logging.h"
 #include "platform/x11/X11Keymap.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
@@ -19,6 +20,7 @@
 #include "platform/keyboard/KeyTranslator.h"
 #include "platform/keyboard/UsKeyboardLayout.h"
 #include "platform/x11/X11ErrorTrap.h"
+#include "platform/x11/X11Property.h"
 
 namespace tessavo::platform {
 namespace {
@@ -247,6 +249,17 @@ void X11Keyboard::drainOwnKeyboardMessages() {
     // the middle of this one. What remains is to let the server take in each injected event
     // before the next, so that nothing is reordered or dropped on a busy server.
     XSync(impl_->display.get(), False);
+}
+
+KeyboardLayout X11Keyboard::activeLayout() {
+    Display* const display = impl_->display.get();
+    XkbStateRec state{};
+    if (XkbGetState(display, XkbUseCoreKbd, &state) != Success) return {};
+    // setxkbmap and the desktops that set the keymap leave its names on the root window.
+    const X11Property names(display, DefaultRootWindow(display), XInternAtom(display, "_XKB_RULES_NAMES", False),
+                            XA_STRING);
+    if (!names.holds(8)) return {};
+    return layoutOfGroup({reinterpret_cast<const char*>(names.data()), names.count()}, state.group);
 }
 
 void X11Keyboard::observeKeys(KeySink* observer) { impl_->observer = observer; }

@@ -28,6 +28,7 @@ public:
 
     void drainOwnKeyboardMessages() override;
     bool waitForModifiersReleased(int maxMilliseconds) override;
+    KeyboardLayout activeLayout() override;
 
     // Every key event is also handed to the observer (nullptr: none); for the tests that
     // compare what the display systems are sent.

@@ -129,9 +129,11 @@ void AutoFillDesktop::chooseRecord(XWindowId main) {
     if (!waitUntil([this] { return recordChosen(); })) fail("the click on the grid chose no record");
 }
 
-TargetProgram& AutoFillDesktop::startTarget() {
+TargetProgram& AutoFillDesktop::startTarget() { return startTarget(home().environment(xvfb().display())); }
+
+TargetProgram& AutoFillDesktop::startTarget(const QProcessEnvironment& environment) {
     target_.reset();  // one window of that title at a time
-    target_ = std::make_unique<TargetProgram>(desktop(), home().environment(xvfb().display()),
+    target_ = std::make_unique<TargetProgram>(desktop(), environment,
                                               QDir(home().homeDir()).filePath(QStringLiteral("target.txt")));
     if (!target_->focus()) fail("the target program does not take the keyboard focus");
     return *target_;

@@ -80,6 +80,8 @@ protected:
     // Whether a record has been chosen (its use counter went up).
     bool recordChosen();
     TargetProgram& startTarget();
+    // The same in another environment (one with an input method, say).
+    TargetProgram& startTarget(const QProcessEnvironment& environment);
     // Ctrl+Left, then (the field emptied) Ctrl+Right, each checked against what arrives.
     void expectBothFilled(const QString& account, const QString& password);
 

@@ -14,9 +14,11 @@
 #include "platform/keyboard/InputMethod.h"
 #include "platform/keyboard/Keyboard.h"
 #include "platform/x11/X11Keyboard.h"
+#include "tests/support/Fcitx5Profile.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/ScopedFake.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "tests/support/SessionProcesses.h"
 #include "tests/support/WaitUntil.h"
 #include "tests/support/X11Desktop.h"
 #include "tests/support/XvfbServer.h"
@@ -24,58 +26,20 @@
 namespace tessavo::test {
 namespace {
 
-// Pinyin and the US keyboard in one group, Pinyin the input method that activation brings.
-const char* const kProfile =
-    "[Groups/0]\nName=Default\nDefault Layout=us\nDefaultIM=pinyin\n\n"
-    "[Groups/0/Items/0]\nName=keyboard-us\nLayout=\n\n"
-    "[Groups/0/Items/1]\nName=pinyin\nLayout=\n\n"
-    "[GroupOrder]\n0=Default\n";
-
-class StartedProcess {
-public:
-    StartedProcess(const QProcessEnvironment& environment, const QString& program, const QStringList& arguments) {
-        process_.setProcessEnvironment(environment);
-        process_.start(program, arguments);
-        if (!process_.waitForStarted()) ADD_FAILURE() << "cannot start " << program.toStdString();
-    }
-    ~StartedProcess() {
-        process_.kill();
-        process_.waitForFinished();
-    }
-    QProcess& operator*() { return process_; }
-
-private:
-    QProcess process_;
-};
-
 class InputMethodTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        environment_ = QProcessEnvironment::systemEnvironment();
-        environment_.insert(QStringLiteral("DISPLAY"), QString::fromStdString(server_.display()));
-        environment_.insert(QStringLiteral("HOME"), home_.path());
-        environment_.insert(QStringLiteral("XDG_CONFIG_HOME"), home_.filePath(QStringLiteral(".config")));
-        environment_.insert(QStringLiteral("XDG_DATA_HOME"), home_.filePath(QStringLiteral(".local/share")));
-        environment_.insert(QStringLiteral("XDG_RUNTIME_DIR"), home_.path());
-        environment_.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+        environment_ = privateSessionEnvironment(QString::fromStdString(server_.display()), home_.path());
         environment_.insert(QStringLiteral("GTK_IM_MODULE"), QStringLiteral("fcitx"));
         environment_.insert(QStringLiteral("XMODIFIERS"), QStringLiteral("@im=fcitx"));
-        ASSERT_TRUE(QDir(home_.path()).mkpath(QStringLiteral(".config/fcitx5")));
-        QFile profile(home_.filePath(QStringLiteral(".config/fcitx5/profile")));
-        ASSERT_TRUE(profile.open(QIODevice::WriteOnly));
-        profile.write(kProfile);
-        profile.close();
+        ASSERT_TRUE(writeFcitx5PinyinProfile(home_.path()));
 
-        bus_ = std::make_unique<StartedProcess>(
-            environment_, QStringLiteral("dbus-daemon"),
-            QStringList{QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
-        ASSERT_TRUE(waitUntil([&] { return (**bus_).canReadLine() || (**bus_).waitForReadyRead(100); }));
-        const QByteArray address = (**bus_).readLine().trimmed();
-        ASSERT_FALSE(address.isEmpty());
-        environment_.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QString::fromUtf8(address));
-        busAddress_ = std::make_unique<ScopedEnvironment>("DBUS_SESSION_BUS_ADDRESS", address);
+        bus_ = std::make_unique<PrivateSessionBus>(environment_);
+        ASSERT_FALSE(bus_->address().isEmpty());
+        environment_ = bus_->environment(environment_);
+        busAddress_ = std::make_unique<ScopedEnvironment>("DBUS_SESSION_BUS_ADDRESS", bus_->address().toUtf8());
 
-        inputMethodProcess_ = std::make_unique<StartedProcess>(
+        inputMethodProcess_ = std::make_unique<SessionProcess>(
             environment_, QStringLiteral("fcitx5"),
             QStringList{QStringLiteral("--disable=notificationitem,kimpanel,classicui,clipboard")});
         ASSERT_TRUE(waitUntil([] { return platform::inputMethod().isActive().has_value(); }))
@@ -88,16 +52,16 @@ protected:
     XvfbServer server_;
     QTemporaryDir home_;
     QProcessEnvironment environment_;
-    std::unique_ptr<StartedProcess> bus_;
+    std::unique_ptr<PrivateSessionBus> bus_;
     std::unique_ptr<ScopedEnvironment> busAddress_;
-    std::unique_ptr<StartedProcess> inputMethodProcess_;
+    std::unique_ptr<SessionProcess> inputMethodProcess_;
     std::optional<test::ScopedFake<platform::X11Keyboard, platform::Keyboard>> keyboard_;
     ScopedScriptedDialogs dialogs_;
 };
 
 TEST_F(InputMethodTest, ThePasswordArrivesExactlyThroughAnActivePinyinAndItStaysActive) {
     X11Desktop desktop(server_.display());
-    StartedProcess zenity(environment_, QStringLiteral("zenity"),
+    SessionProcess zenity(environment_, QStringLiteral("zenity"),
                           {QStringLiteral("--entry"), QStringLiteral("--title"), QStringLiteral("pinyin entry")});
     const auto window = desktop.waitForShownWindow(QStringLiteral("pinyin entry"));
     ASSERT_TRUE(window) << "zenity did not come up";
@@ -121,6 +85,7 @@ TEST_F(InputMethodTest, ThePasswordArrivesExactlyThroughAnActivePinyinAndItStays
     ASSERT_TRUE((*zenity).waitForFinished(int(kPatience.count()))) << "the entry did not close";
     EXPECT_EQ(QString::fromUtf8((*zenity).readAllStandardOutput()), password + QStringLiteral("你\n"));
     EXPECT_TRUE(dialogs_->takeTexts().empty());
+    EXPECT_FALSE(bus_->activatedPrograms().contains(QStringLiteral("ibus-daemon"))) << "asking for IBus started it";
 }
 
 }  // namespace

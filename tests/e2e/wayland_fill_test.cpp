@@ -11,8 +11,11 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "tests/e2e/AutoFillDesktop.h"
+#include "tests/support/Fcitx5Profile.h"
 #include "tests/support/KeyLanguageText.h"
 #include "tests/support/SwaySession.h"
 #include "tests/support/WaitUntil.h"
@@ -57,15 +60,17 @@ protected:
     }
 
     // The keeper, started by the session's user in the session, logged in, a record chosen.
-    void startKeeperAndChooseRecord() {
+    // more: environment variables besides the session's (its own bus, say).
+    void startKeeperAndChooseRecord(const std::vector<std::pair<QString, std::optional<QString>>>& more = {}) {
         // The application folder and the home lie side by side in one folder.
         session_->handOver(QFileInfo(QDir(home().appDir()).absolutePath()).absolutePath());
         const QStringList command = session_->asSessionUser({home().executable()});
-        ProgramProcess& keeper = startFrom(QStandardPaths::findExecutable(command.front()), home().appDir(),
-                                           {command.mid(1),
-                                            {{"WAYLAND_DISPLAY", session_->waylandSocket()},
-                                             {"DISPLAY", session_->xDisplay()},
-                                             {"XDG_SESSION_TYPE", QStringLiteral("wayland")}}});
+        StartOptions options{command.mid(1),
+                             {{"WAYLAND_DISPLAY", session_->waylandSocket()},
+                              {"DISPLAY", session_->xDisplay()},
+                              {"XDG_SESSION_TYPE", QStringLiteral("wayland")}}};
+        options.environment.insert(options.environment.end(), more.begin(), more.end());
+        ProgramProcess& keeper = startFrom(QStandardPaths::findExecutable(command.front()), home().appDir(), options);
         ASSERT_TRUE(session_->waitForFocus(loginTitle())) << keeper.output().toStdString();
         session_->type(QStringLiteral("vorel~"));
         ASSERT_TRUE(session_->waitForFocus(mainCaption())) << keeper.output().toStdString();
@@ -154,6 +159,61 @@ TEST_F(WaylandFill, TypesIntoAGtkEntryAndItsEnterKey) {
     pressBinding("Right");
     ASSERT_TRUE(entry.waitForFinished(static_cast<int>(kPatience.count()))) << "Enter did not reach the entry";
     EXPECT_EQ(QString::fromUtf8(entry.readAllStandardOutput()).trimmed(), password);
+}
+
+// fcitx5 as the session's input method, on the session's own bus, with Pinyin active for a GTK
+// entry: it composes the keys of the user's keyboard, yet the fill arrives exactly through the
+// keeper's virtual keyboard, and Pinyin is active again afterwards with nothing left composing.
+TEST_F(WaylandFill, TypesPastAnActivePinyinOfTheSessionsFcitx5) {
+    storeRecord(QStringLiteral("erin"), QStringLiteral("abc123 hello"));
+    startSession("us");
+    const QString inputHome = session_->sharedDir() + QStringLiteral("/im-home");
+    ASSERT_TRUE(writeFcitx5PinyinProfile(inputHome));
+    session_->handOver(inputHome);
+    QProcessEnvironment im = session_->clientEnvironment();
+    im.insert(QStringLiteral("HOME"), inputHome);
+    im.insert(QStringLiteral("XDG_CONFIG_HOME"), inputHome + QStringLiteral("/.config"));
+    QProcess& bus = session_->startClient({"dbus-daemon", "--session", "--nofork", "--print-address=1"}, im);
+    ASSERT_TRUE(waitUntil([&] { return bus.canReadLine() || bus.waitForReadyRead(100); }));
+    const QString busAddress = QString::fromUtf8(bus.readLine().trimmed());
+    im.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress);
+    session_->startClient({"fcitx5", "--disable=notificationitem,kimpanel,classicui,clipboard"}, im);
+    // The keeper on the session's bus, telling when it has switched the input method back on.
+    ASSERT_NO_FATAL_FAILURE(startKeeperAndChooseRecord(
+        {{QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress},
+         {QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("tessavo.platform.debug=true")}}));
+    QProcessEnvironment gtk = im;
+    gtk.insert(QStringLiteral("GDK_BACKEND"), QStringLiteral("wayland"));
+    gtk.insert(QStringLiteral("GTK_IM_MODULE"), QStringLiteral("fcitx"));
+    // Pinyin switched on for the focused entry, as the user's Ctrl+Space does.
+    const auto startEntry = [&](const QString& title) -> QProcess& {
+        QProcess& entry = session_->startClient({"zenity", "--entry", "--title=" + title, "--text=target"}, gtk);
+        if (!session_->waitForFocus(title)) ADD_FAILURE() << title.toStdString() << " has no focus";
+        const bool active = waitUntil([&] {
+            const QStringList remote{"env", "DBUS_SESSION_BUS_ADDRESS=" + busAddress, "fcitx5-remote"};
+            session_->run(remote + QStringList{"-o"});
+            return session_->run(remote).standardOutput.trimmed() == "2";
+        });
+        if (!active) ADD_FAILURE() << "Pinyin did not come on for " << title.toStdString();
+        return entry;
+    };
+    const auto closedText = [](QProcess& entry) {
+        if (!entry.waitForFinished(static_cast<int>(kPatience.count()))) return QStringLiteral("(still open)");
+        return QString::fromUtf8(entry.readAllStandardOutput());
+    };
+
+    // The setup: the user's keys are Pinyin's ("~" is the Enter).
+    QProcess& plain = startEntry(QStringLiteral("pinyin-plain"));
+    session_->type(QStringLiteral("ni ~"));
+    ASSERT_EQ(closedText(plain), QStringLiteral("你\n")) << "Pinyin does not compose the user's keys";
+
+    QProcess& entry = startEntry(QStringLiteral("pinyin-fill"));
+    pressBinding("Right");
+    ASSERT_TRUE(waitUntil([&] { return program().output().contains("the input method is switched back on: true"); }))
+        << program().output().toStdString();
+    // Typed afterwards by the user: Pinyin is on again, with nothing of the fill composing.
+    session_->type(QStringLiteral("ni ~"));
+    EXPECT_EQ(closedText(entry), QStringLiteral("abc123 hello你\n"));
 }
 
 }  // namespace

@@ -33,13 +33,13 @@ bench                  app access autofill maintenance store cipher platform tes
 # implementations, wayland-client and the generated protocol glue (<wayland-generated/...>) in the
 # Wayland ones, xkbcommon in both and in the portal keyboard (keysyms), and all of them in the tests
 # that play other programs of the desktop; D-Bus stays in the desktop portal and the input-method
-# switch; the engine's own header stays in the store (and the tests and benchmarks that measure
+# switches (fcitx5's, IBus's); the engine's own header stays in the store (and the tests and benchmarks that measure
 # or watch it); the cipher has no Qt. The first key a header starts with decides.
 readonly RESTRICTED_HEADERS='
 X11/                   platform/x11 tests
 xkbcommon/             platform/x11 platform/wayland platform/portal tests
 wayland-               platform/wayland tests
-QDBus                  platform/portal platform/keyboard/InputMethod.cpp tests
+QDBus                  platform/portal platform/keyboard/InputMethod.cpp platform/keyboard/IbusInputMethod.cpp tests
 sqlite3                store tests bench
 Q                      app access autofill maintenance store platform tools tests bench
 '
