@@ -17,6 +17,7 @@
 #include "tests/e2e/AutoFillDesktop.h"
 #include "tests/support/Fcitx5Profile.h"
 #include "tests/support/KeyLanguageText.h"
+#include "tests/support/SessionProcesses.h"
 #include "tests/support/SwaySession.h"
 #include "tests/support/WaitUntil.h"
 
@@ -98,6 +99,15 @@ protected:
         return output;
     }
 
+    // The session's own bus, where the services of the system's service files start on demand;
+    // its address, empty when it does not come up.
+    QString startSessionBus(const QProcessEnvironment& environment) {
+        QProcess& bus =
+            session_->startClient({"dbus-daemon", "--session", "--nofork", "--print-address=1"}, environment);
+        if (!waitUntil([&] { return bus.canReadLine() || bus.waitForReadyRead(100); })) return {};
+        return QString::fromUtf8(bus.readLine().trimmed());
+    }
+
     // The binding pressed as the user presses it, from outside.
     void pressBinding(const char* key) { ASSERT_TRUE(session_->wtype({"-M", "ctrl", "-k", key, "-m", "ctrl"})); }
 
@@ -161,6 +171,25 @@ TEST_F(WaylandFill, TypesIntoAGtkEntryAndItsEnterKey) {
     EXPECT_EQ(QString::fromUtf8(entry.readAllStandardOutput()).trimmed(), password);
 }
 
+// fcitx5 is installed, and the session's bus would start it for anyone asking for it; it would
+// then take over from the input method the user runs. A fill asks only a running one.
+TEST_F(WaylandFill, AFillStartsNoInputMethodOnTheSessionsBus) {
+    const QString password = QStringLiteral("no-im-started");
+    storeRecord(QStringLiteral("frank"), password);
+    startSession("us");
+    const QString bus = startSessionBus(session_->clientEnvironment());
+    ASSERT_FALSE(bus.isEmpty());
+    ASSERT_NO_FATAL_FAILURE(startKeeperAndChooseRecord({{QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus}}));
+    const QString typed = startTerminal({"foot"}, QStringLiteral("foot"), session_->clientEnvironment());
+
+    pressBinding("Right");
+    EXPECT_EQ(waitForText(typed, password), password);
+    // The bus starts what the keeper asks for otherwise (the desktop portal), but no input method.
+    const QStringList started = programsStartedBy(bus);
+    for (const QString& inputMethod : {QStringLiteral("fcitx5"), QStringLiteral("ibus-daemon")})
+        EXPECT_FALSE(started.contains(inputMethod)) << inputMethod.toStdString() << " was started";
+}
+
 // fcitx5 as the session's input method, on the session's own bus, with Pinyin active for a GTK
 // entry: it composes the keys of the user's keyboard, yet the fill arrives exactly through the
 // keeper's virtual keyboard, and Pinyin is active again afterwards with nothing left composing.
@@ -173,9 +202,8 @@ TEST_F(WaylandFill, TypesPastAnActivePinyinOfTheSessionsFcitx5) {
     QProcessEnvironment im = session_->clientEnvironment();
     im.insert(QStringLiteral("HOME"), inputHome);
     im.insert(QStringLiteral("XDG_CONFIG_HOME"), inputHome + QStringLiteral("/.config"));
-    QProcess& bus = session_->startClient({"dbus-daemon", "--session", "--nofork", "--print-address=1"}, im);
-    ASSERT_TRUE(waitUntil([&] { return bus.canReadLine() || bus.waitForReadyRead(100); }));
-    const QString busAddress = QString::fromUtf8(bus.readLine().trimmed());
+    const QString busAddress = startSessionBus(im);
+    ASSERT_FALSE(busAddress.isEmpty());
     im.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress);
     session_->startClient({"fcitx5", "--disable=notificationitem,kimpanel,classicui,clipboard"}, im);
     // The keeper on the session's bus, telling when it has switched the input method back on.

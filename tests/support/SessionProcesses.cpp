@@ -32,6 +32,17 @@ QProcessEnvironment privateSessionEnvironment(const QString& x11Display, const Q
     return environment;
 }
 
+QStringList programsStartedBy(const QString& busAddress) {
+    const QByteArray starter = "DBUS_STARTER_ADDRESS=" + busAddress.toUtf8();
+    QStringList names;
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile environment(QStringLiteral("/proc/%1/environ").arg(pid));
+        if (pid.toLongLong() <= 0 || !environment.open(QIODevice::ReadOnly)) continue;
+        if (environment.readAll().split('\0').contains(starter)) names << commandName(pid);
+    }
+    return names;
+}
+
 SessionProcess::SessionProcess(const QProcessEnvironment& environment, const QString& program,
                                const QStringList& arguments) {
     process_.setProcessEnvironment(environment);
@@ -60,19 +71,6 @@ PrivateSessionBus::PrivateSessionBus(const QProcessEnvironment& environment)
 QProcessEnvironment PrivateSessionBus::environment(QProcessEnvironment base) const {
     base.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address_);
     return base;
-}
-
-QStringList PrivateSessionBus::activatedPrograms() const {
-    // The bus tells each program it starts where it was started from; the program may have
-    // left the bus's process tree by then.
-    const QByteArray starter = "DBUS_STARTER_ADDRESS=" + address_.toUtf8();
-    QStringList names;
-    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        QFile environment(QStringLiteral("/proc/%1/environ").arg(pid));
-        if (pid.toLongLong() <= 0 || !environment.open(QIODevice::ReadOnly)) continue;
-        if (environment.readAll().split('\0').contains(starter)) names << commandName(pid);
-    }
-    return names;
 }
 
 }  // namespace tessavo::test

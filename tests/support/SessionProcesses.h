@@ -12,6 +12,11 @@ namespace tessavo::test {
 // run in (no session bus, no Wayland display, no input method's address).
 QProcessEnvironment privateSessionEnvironment(const QString& x11Display, const QString& home);
 
+// The programs a session bus has started by activation and that still run, by their command
+// name: the bus tells each where it was started from, and it may have left the bus's process
+// tree since.
+QStringList programsStartedBy(const QString& busAddress);
+
 // A program of the desktop (a bus, an input method, a text field) started for a test and ended
 // with it: asked to end first, as a session ends it, so that it can take its helpers along.
 class SessionProcess {
@@ -41,8 +46,7 @@ public:
     const QString& address() const { return address_; }
     // The environment with this bus as the session bus.
     QProcessEnvironment environment(QProcessEnvironment base) const;
-    // The programs the bus has started by activation and that still run, by their command name.
-    QStringList activatedPrograms() const;
+    QStringList activatedPrograms() const { return programsStartedBy(address_); }
 
 private:
     SessionProcess daemon_;
