@@ -28,6 +28,8 @@ constexpr std::pair<InstanceCommand, const char*> kCommandWords[] = {
 // How long a connection may take to deliver its request.
 constexpr int kRequestPatienceMs = 5000;
 constexpr int kBacklog = 8;
+// Out of descriptors with no connection of its own to close, the listener looks again after this.
+constexpr int kDescriptorRetryMs = 1000;
 
 // The socket address of `path`; false when the path does not fit one.
 bool addressOf(const QString& path, sockaddr_un& address) {
@@ -75,6 +77,7 @@ public:
           notifier_(fd_.get(), QSocketNotifier::Read, this) {
         connect(&notifier_, &QSocketNotifier::activated, this, &Connection::read);
         QTimer::singleShot(kRequestPatienceMs, this, &Connection::end);  // a silent peer is cut off
+        ++listener_.openConnections_;
     }
 
 private:
@@ -96,9 +99,11 @@ private:
     }
 
     void end() {
+        if (!fd_.valid()) return;  // ended already, not yet deleted
         notifier_.setEnabled(false);
         fd_.reset();
         deleteLater();
+        listener_.connectionEnded();
     }
 
     UniqueFd fd_;
@@ -128,17 +133,47 @@ bool InstanceListener::listen(const QString& path) {
     notifier_.reset();  // a notifier never outlives the socket it watches
     socket_ = std::move(socket);
     notifier_ = std::make_unique<QSocketNotifier>(socket_.get(), QSocketNotifier::Read);
+    // A child as well, by name, so that tests can follow how often it wakes the listener.
+    notifier_->setParent(this);
+    notifier_->setObjectName(QStringLiteral("listening socket"));
     connect(notifier_.get(), &QSocketNotifier::activated, this, &InstanceListener::acceptConnections);
+    paused_ = false;
     return true;
 }
 
 void InstanceListener::acceptConnections() {
-    for (;;) {
+    while (openConnections_ < kMaxInstanceConnections) {
         UniqueFd connection(::accept4(socket_.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
-        if (!connection.valid()) return;
+        if (!connection.valid()) {
+            if (errno == EINTR || errno == ECONNABORTED) continue;
+            // Out of descriptors or memory the socket stays readable: watching it would spin.
+            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+                qCWarning(lcPlatform) << "cannot take a later start's connection:" << std::strerror(errno);
+                pause();
+                if (openConnections_ == 0) QTimer::singleShot(kDescriptorRetryMs, this, &InstanceListener::resume);
+            }
+            return;
+        }
         if (!peerIsThisUser(connection.get())) continue;  // closed unread
         new Connection(std::move(connection), *this);     // owned by this listener, gone when done
     }
+    pause();  // at the bound: the next waits in the socket's queue until one ends
+}
+
+void InstanceListener::pause() {
+    paused_ = true;
+    if (notifier_) notifier_->setEnabled(false);
+}
+
+void InstanceListener::resume() {
+    if (!paused_ || !notifier_) return;
+    paused_ = false;
+    notifier_->setEnabled(true);
+}
+
+void InstanceListener::connectionEnded() {
+    --openConnections_;
+    resume();
 }
 
 void InstanceListener::take(const QByteArray& request) {
