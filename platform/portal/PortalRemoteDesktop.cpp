@@ -16,6 +16,12 @@ constexpr std::uint32_t kKeyboardDevice = 1;
 // A key event is answered at once; a portal that hangs must not hold the typing up for long.
 constexpr int kNotifyTimeoutMilliseconds = 2000;
 
+// KDE's portal finds the key of a keysym through a US keymap until it has sent a key, whatever
+// the user's layout: a first fill on a German layout would type "Ü" for "{".
+bool firstKeysReadAsUs() {
+    return qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(QLatin1Char(':')).contains(QLatin1String("KDE"));
+}
+
 }  // namespace
 
 PortalRemoteDesktop::PortalRemoteDesktop(const QDBusConnection& bus) : bus_(bus) {
@@ -86,6 +92,13 @@ void PortalRemoteDesktop::startSession() {
         });
 }
 
+void PortalRemoteDesktop::tapHarmlessKey() {
+    // Control alone does nothing anywhere; Shift alone would switch a Chinese input method
+    // between Chinese and Latin letters.
+    constexpr std::uint32_t kControlL = 0xffe3;
+    if (notifyKeysym(kControlL, true)) notifyKeysym(kControlL, false);
+}
+
 bool PortalRemoteDesktop::notifyKeysym(std::uint32_t keysym, bool pressed) {
     if (access_ != TypingAccess::Granted) return false;
     QDBusMessage notify =
@@ -112,6 +125,7 @@ void PortalRemoteDesktop::settle(TypingAccess access, const char* why) {
         qCWarning(lcPlatform, "no keys through the desktop portal: %s", why);
     }
     access_ = access;
+    if (access == TypingAccess::Granted && firstKeysReadAsUs()) tapHarmlessKey();
 }
 
 }  // namespace tessavo::platform

@@ -36,6 +36,8 @@ private Q_SLOTS:
 private:
     void selectDevices();
     void startSession();
+    // One key press and release the desktop acts on nowhere, sent right after the start.
+    void tapHarmlessKey();
     void settle(TypingAccess access, const char* why);
 
     QDBusConnection bus_;

@@ -12,6 +12,9 @@ namespace tessavo::platform {
 namespace {
 
 const QString kGlobalShortcuts = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
+// The same at every start: KDE names the group of our shortcuts in its settings after the
+// session's token, so a new token would make a new group each time.
+const QString kSessionToken = QStringLiteral("tessavo");
 
 // One entry of BindShortcuts' list, a(sa{sv}).
 struct ShortcutEntry {
@@ -70,7 +73,10 @@ void PortalShortcuts::bind(const std::vector<Shortcut>& shortcuts, Receiver rece
     receiver_ = std::move(receiver);
     if (std::exchange(asked_, true)) return;
     shortcuts_ = shortcuts;
-    const QVariantMap options{{QStringLiteral("session_handle_token"), portal::newToken()}};
+    // Plasma 5 registers the shortcuts the session is made with (its BindShortcuts only shows its
+    // settings); Plasma 6 and GNOME register those of BindShortcuts: both carry them.
+    const QVariantMap options{{QStringLiteral("session_handle_token"), kSessionToken},
+                              {QStringLiteral("shortcuts"), entriesOf(shortcuts_)}};
     portal::PortalRequest::start(this, bus_, kGlobalShortcuts, QStringLiteral("CreateSession"), {}, options,
                                  [this](std::uint32_t code, const QVariantMap& results) {
                                      session_ = portal::sessionHandleOf(results);

@@ -10,7 +10,9 @@ namespace tessavo::test {
 // A private session bus with the fake desktop portal on it (tests/support/portal), and this
 // test's own connection to that bus. What the fake was asked is read back from its log:
 // "RemoteDesktop.CreateSession", "RemoteDesktop.SelectDevices types=1", "RemoteDesktop.Start",
-// "keysym 0x61 down", "GlobalShortcuts.BindShortcuts <id> \"<description>\" <trigger>",
+// "keysym 0x61 down", "GlobalShortcuts.CreateSession token=<session_handle_token>", then
+// "GlobalShortcuts.CreateSession <id> \"<description>\" <trigger>" for each shortcut it carries,
+// "GlobalShortcuts.BindShortcuts <id> \"<description>\" <trigger>",
 // "Session.Close remote-desktop", "refused <interface>.<method>".
 class FakePortal {
 public:

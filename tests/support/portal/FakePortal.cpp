@@ -123,29 +123,39 @@ private:
             const QVariantMap options = optionsAt(message, 0);
             shortcutSession_ =
                 path(message, QStringLiteral("session"), options.value("session_handle_token").toString());
-            log(QStringLiteral("GlobalShortcuts.CreateSession"));
+            log(QStringLiteral("GlobalShortcuts.CreateSession token=%1")
+                    .arg(options.value("session_handle_token").toString()));
+            if (options.contains("shortcuts")) {
+                logShortcuts(QStringLiteral("GlobalShortcuts.CreateSession"),
+                             options.value("shortcuts").value<QDBusArgument>());
+            }
             return answer(message, options, 0, {{QStringLiteral("session_handle"), shortcutSession_}});
         }
         if (member == QLatin1String("BindShortcuts")) {
             if (message.arguments().value(0).value<QDBusObjectPath>().path() != shortcutSession_) {
                 return refuse(message, QStringLiteral("org.freedesktop.DBus.Error.AccessDenied"));
             }
-            const QDBusArgument list = message.arguments().value(1).value<QDBusArgument>();
-            list.beginArray();
-            while (!list.atEnd()) {
-                QString id;
-                QVariantMap properties;
-                list.beginStructure();
-                list >> id >> properties;
-                list.endStructure();
-                log(QStringLiteral("GlobalShortcuts.BindShortcuts %1 \"%2\" %3")
-                        .arg(id, properties.value("description").toString(),
-                             properties.value("preferred_trigger").toString()));
-            }
-            list.endArray();
+            logShortcuts(QStringLiteral("GlobalShortcuts.BindShortcuts"),
+                         message.arguments().value(1).value<QDBusArgument>());
             return answer(message, optionsAt(message, 3), 0, {});
         }
         return refuse(message, QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"));
+    }
+
+    // One line for each shortcut of an a(sa{sv}) list: "<prefix> <id> \"<description>\" <trigger>".
+    void logShortcuts(const QString& prefix, const QDBusArgument& list) {
+        list.beginArray();
+        while (!list.atEnd()) {
+            QString id;
+            QVariantMap properties;
+            list.beginStructure();
+            list >> id >> properties;
+            list.endStructure();
+            log(QStringLiteral("%1 %2 \"%3\" %4")
+                    .arg(prefix, id, properties.value("description").toString(),
+                         properties.value("preferred_trigger").toString()));
+        }
+        list.endArray();
     }
 
     bool control(const QDBusMessage& message) {
