@@ -28,6 +28,7 @@
 #include "autofill/Hotkeys.h"
 #include "autofill/Unit_Clipbrd.h"
 #include "cipher/Unit_Orvel_DESCrypt.h"
+#include "maintenance/Unit_DB.h"
 #include "platform/base/AppInfo.h"
 #include "platform/desktop/Dialogs.h"
 #include "platform/desktop/FormParts.h"
@@ -214,6 +215,8 @@ void TForm1::FormCreate() {
                 Timer_CloseMe->start();
                 return;
             }
+            // The one running program: no rewrite of the file is under way but a killed one's.
+            maintenance::removeRewriteLeftovers(store::databasePath(appDir_));
             ADOConnection1->setConnectionString(store::connectionStringFor(appDir_));
             Timer_CheckLogin->start();
             takeOverGridWheel();

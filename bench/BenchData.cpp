@@ -113,4 +113,29 @@ WorkingCopy::WorkingCopy(const Dataset& dataset) {
     if (!QFile::copy(source, databasePath())) throw std::runtime_error("cannot copy " + source.toStdString());
 }
 
+QString cachedImportFile(int rows) {
+    const QString path = QStringLiteral(TESSAVO_BENCH_DATA_DIR "/import-%1.csv").arg(rows);
+    if (QFileInfo::exists(path)) return path;
+    if (!QDir().mkpath(QStringLiteral(TESSAVO_BENCH_DATA_DIR)))
+        throw std::runtime_error("cannot make " TESSAVO_BENCH_DATA_DIR);
+    const QString partial = path + QStringLiteral(".part");
+    QFile file(partial);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw std::runtime_error("cannot write " + partial.toStdString());
+    file.write("分类,标题,网址,帐号,密码,备注,统计\n");
+    for (int row = 1; row <= rows; ++row) {
+        const QString line = QStringLiteral(
+                                 "分类%1,标题 %2,https://www.example.com/login/%2,user%2@example.com,"
+                                 "pw-%2-Xq7!,note of row %2,%3\n")
+                                 .arg(row % 100)
+                                 .arg(row)
+                                 .arg(row % 7);
+        file.write(line.toUtf8());
+    }
+    if (!file.flush()) throw std::runtime_error("cannot write " + partial.toStdString());
+    file.close();
+    if (!QFile::rename(partial, path)) throw std::runtime_error("cannot name " + path.toStdString());
+    return path;
+}
+
 }  // namespace tessavo::bench

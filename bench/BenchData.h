@@ -27,6 +27,10 @@ QString rareTitleKeyword();
 // A keyword that every web address holds.
 QString commonAddressKeyword();
 
+// A CSV file in our own export format with `rows` new records of about 100 bytes each (a
+// million make 100 MB), generated on first use and kept in the bench build for later runs.
+QString cachedImportFile(int rows);
+
 // A scratch application directory holding a copy of the dataset's _.udb, removed with the object.
 class WorkingCopy {
 public:

@@ -55,13 +55,14 @@ double seconds(const timeval& time) {
     return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
 }
 
-// The child's exit status; its processor time goes into `cpuSeconds`.
-int waitFor(pid_t child, double& cpuSeconds) {
+// The child's exit status; its processor time and peak memory go into the report.
+int waitFor(pid_t child, ChildReport& report) {
     int status = 0;
     rusage usage{};
     while (wait4(child, &status, 0, &usage) < 0)
         if (errno != EINTR) throw std::runtime_error(std::string("wait4: ") + std::strerror(errno));
-    cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    report.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    report.peakResidentMegabytes = static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
     return status;
 }
 
@@ -88,11 +89,15 @@ ChildReport runChild(const std::string& program, const std::vector<std::string>&
     ChildReport report;
     report.firstLine = readLine(output.readEnd());
     report.secondsToFirstLine = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    const int status = waitFor(child, report.cpuSeconds);
+    const int status = waitFor(child, report);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         throw std::runtime_error(program + " " + arguments.front() + " failed (status " + std::to_string(status) + ")");
     if (report.firstLine.empty()) throw std::runtime_error(program + " wrote nothing");
     return report;
+}
+
+std::string transferTool() {
+    return (QCoreApplication::applicationDirPath() + QStringLiteral("/tessavo-db")).toStdString();
 }
 
 std::string helperProgram() {

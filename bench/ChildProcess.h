@@ -10,6 +10,8 @@ struct ChildReport {
     double secondsToFirstLine = 0;
     // The processor time (user and system) of the whole child, to its end.
     double cpuSeconds = 0;
+    // The most resident memory the child held at any moment.
+    double peakResidentMegabytes = 0;
     std::string firstLine;
 };
 
@@ -20,5 +22,7 @@ ChildReport runChild(const std::string& program, const std::vector<std::string>&
 
 // The path of the helper program that the bench build puts beside the running benchmarks.
 std::string helperProgram();
+// The path of the built tessavo-db, beside them too.
+std::string transferTool();
 
 }  // namespace tessavo::bench

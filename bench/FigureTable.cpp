@@ -41,6 +41,10 @@ const std::vector<Figure>& figures() {
          "key schedule + DES blocks alone", Measure::NanosecondsPer8Bytes},
         {"decrypt_hex_per_8_bytes", "DesDecryptFromHex per 8 bytes", "des_blocks_per_8_bytes",
          "key schedule + DES blocks alone", Measure::NanosecondsPer8Bytes},
+        {"import_csv", "tessavo-db import of a CSV file (rows)", "import_csv_dry_run",
+         "dry run of the same file (read, checked)", Measure::Milliseconds},
+        {"import_csv_peak_rss", "tessavo-db import, peak resident memory", "import_csv_dry_run_peak_rss",
+         "dry run of the same file", Measure::Megabytes},
         {"file_key_argon2id", "protected file key: Argon2id t=6, p=1", "fixed_password_open",
          "open under the fixed password (PBKDF2 64 000)", Measure::KeyMilliseconds},
     };
@@ -64,7 +68,7 @@ const std::vector<Target>& targets() {
     static const std::vector<Target> all = {
         {"login_to_filled_grid", 100000, 1000.0, 1.3},   {"search", 100000, std::nullopt, 2.0},
         {"search_broad", 100000, std::nullopt, 2.0},     {"cell_click", 100000, 20.0, std::nullopt},
-        {"rss_after_login", 100000, 60.0, std::nullopt},
+        {"rss_after_login", 100000, 60.0, std::nullopt}, {"import_csv_peak_rss", 1000000, 100.0, std::nullopt},
     };
     return all;
 }

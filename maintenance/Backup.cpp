@@ -33,15 +33,34 @@ QString backupStamp(const QString& clockText) {
 }
 
 QString backupFilePath(const QString& appDir, const QString& prefix, const QString& clockText) {
-    return appDir + prefix + backupStamp(clockText) + databaseFileName();
+    return backupFilePath(appDir, prefix, clockText, 1);
+}
+
+QString backupFilePath(const QString& appDir, const QString& prefix, const QString& clockText, int attempt) {
+    const QString suffix = attempt > 1 ? QStringLiteral("_%1").arg(attempt) : QString();
+    return appDir + prefix + backupStamp(clockText) + suffix + databaseFileName();
+}
+
+std::optional<QString> takeBackup(const QString& appDir, const QString& prefix, const QString& clockText) {
+    // Far more backups of one second than any use makes; beyond them something else is wrong.
+    constexpr int kAttempts = 1000;
+    for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+        const QString backup = backupFilePath(appDir, prefix, clockText, attempt);
+        const platform::WriteResult copied = platform::copyToNewFile(store::databasePath(appDir), backup);
+        if (copied.outcome == platform::WriteOutcome::Written) return backup;
+        if (copied.outcome == platform::WriteOutcome::Failed) {
+            // The copy has said why it failed.
+            qCWarning(lcMaintenance) << "no backup was taken:" << backup;
+            return std::nullopt;
+        }
+    }
+    qCWarning(lcMaintenance) << "no backup was taken: every name is taken:"
+                             << backupFilePath(appDir, prefix, clockText);
+    return std::nullopt;
 }
 
 bool BackupCopy(const QString& appDir, const QString& prefix, const QString& clockText) {
-    const QString backup = backupFilePath(appDir, prefix, clockText);
-    if (platform::copyWholeFile(store::databasePath(appDir), backup)) return true;
-    // Most callers go on with the change all the same; the copy has said why it failed.
-    qCWarning(lcMaintenance) << "no backup was taken:" << backup;
-    return false;
+    return takeBackup(appDir, prefix, clockText).has_value();
 }
 
 }  // namespace tessavo::maintenance

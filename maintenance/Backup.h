@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 // Backups of the database file before a change that cannot be undone: a whole copy of "_.udb"
 // in the application directory, named after the occasion and the clock panel's time.
@@ -21,10 +22,20 @@ QString backupStamp(const QString& clockText);
 // appDir + prefix + backupStamp(clockText) + "_.udb"; appDir ends with a path separator.
 QString backupFilePath(const QString& appDir, const QString& prefix, const QString& clockText);
 
-// `BackupCopy`: copies appDir + "_.udb" to backupFilePath(...), replacing a file of that name.
-// The target is either the complete copy or untouched, never half written. A failed copy
-// (no database file, a name the file system refuses, no room) is silent; the result only
-// tells tests, callers go on with their change either way.
+// The name of the `attempt`-th backup of the same prefix and time: backupFilePath(...) for the
+// first, then with "_2", "_3", ... after the stamp, so that two backups within the same second
+// keep both.
+QString backupFilePath(const QString& appDir, const QString& prefix, const QString& clockText, int attempt);
+
+// Copies appDir + "_.udb" to the first free name of backupFilePath(..., attempt): a backup
+// never replaces a file, another backup included. The name is taken by the complete copy only,
+// so a failure or a kill leaves no part of one. Returns the backup's path; nothing when the
+// copy failed (no database file, a name the file system refuses, no room), which only the
+// diagnostics say.
+std::optional<QString> takeBackup(const QString& appDir, const QString& prefix, const QString& clockText);
+
+// `BackupCopy`: takeBackup(...), silent on failure; the result only tells tests, callers go on
+// with their change either way.
 bool BackupCopy(const QString& appDir, const QString& prefix, const QString& clockText);
 
 }  // namespace tessavo::maintenance

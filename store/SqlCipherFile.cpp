@@ -18,6 +18,16 @@ namespace {
 
 QString engineText(sqlite3* database) { return QString::fromUtf8(sqlite3_errmsg(database)); }
 
+// The engine's failure as an error; the engine's own text for a replaced file ("attempt to
+// write a readonly database") would send the user looking at the file's rights.
+[[noreturn]] void throwEngineError(sqlite3* database, const QString& text) {
+    if (sqlite3_extended_errcode(database) == SQLITE_READONLY_DBMOVED)
+        throw FileReplacedError(
+            QStringLiteral("The database file was replaced while this change was under way (a "
+                           "compaction or a change of its key); the change was not written."));
+    throw Error(text);
+}
+
 // True when the text from `tail` on holds nothing but blanks, comments and empty statements.
 bool holdsNoFurtherStatement(sqlite3* database, const char* tail, const char* end) {
     while (tail < end) {
@@ -86,7 +96,7 @@ void SqlStatement::Finalize::operator()(sqlite3_stmt* statement) const { sqlite3
 
 SqlStatement::SqlStatement(sqlite3* database, sqlite3_stmt* statement) : database_(database), statement_(statement) {}
 
-void SqlStatement::fail() const { throw Error(engineText(database_)); }
+void SqlStatement::fail() const { throwEngineError(database_, engineText(database_)); }
 
 void SqlStatement::bindText(int index, const QString& value) {
     const QByteArray utf8 = value.toUtf8();
@@ -193,7 +203,7 @@ SqlCipherFile::SqlCipherFile(const QString& path, const QString& key, Mode mode)
 
 void SqlCipherFile::fail() const {
     if (!database_) throw Error(QStringLiteral("out of memory"));
-    throw Error(engineText(handle()));
+    throwEngineError(handle(), engineText(handle()));
 }
 
 void SqlCipherFile::verifyKey() {
@@ -239,7 +249,7 @@ void SqlCipherFile::execute(const QString& script) {
     if (sqlite3_exec(handle(), script.toUtf8().constData(), nullptr, nullptr, &message) == SQLITE_OK) return;
     const QString text = message != nullptr ? QString::fromUtf8(message) : engineText(handle());
     sqlite3_free(message);
-    throw Error(text);
+    throwEngineError(handle(), text);
 }
 
 int SqlCipherFile::changes() const { return sqlite3_changes(handle()); }

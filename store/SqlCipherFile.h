@@ -68,6 +68,13 @@ public:
     using Error::Error;
 };
 
+// A change found the file it had open replaced under its name (a compaction or a change of
+// key put a new file there): the change was not written, to the old file or the new.
+class FileReplacedError : public Error {
+public:
+    using Error::Error;
+};
+
 // An SQLCipher database file opened with its key. The key is checked right after opening by
 // reading the schema, so a wrong key or a file that is no database fails here, not later.
 // The file format is fixed, not left to the library's defaults: SQLCipher 3's settings are set

@@ -77,19 +77,26 @@ std::vector<store::AccountRecord> AccountDatabase::storedRows() {
 
 QString AccountDatabase::decrypt(const QString& cipher) const { return store::decryptAccountText(cipher, accountKey_); }
 
+void AccountDatabase::forEachRecord(const std::function<void(const TransferRecord&)>& take) {
+    // Read straight from the engine, by position in table order (编号 to 统计): a result set
+    // would hold every row at once.
+    store::SqlStatement rows = connection_.database().prepare(store::sql::browseAllColumns());
+    TransferRecord record;
+    while (rows.step()) {
+        record.分类 = rows.text(1);
+        record.网址 = rows.text(2);
+        record.标题 = rows.text(3);
+        record.帐号 = rows.text(4);
+        record.密码 = decrypt(rows.text(5));
+        record.备注 = decrypt(rows.text(6));
+        record.统计 = rows.int64(7);
+        take(record);
+    }
+}
+
 std::vector<TransferRecord> AccountDatabase::records() {
     std::vector<TransferRecord> records;
-    for (const store::AccountRecord& row : storedRows()) {
-        TransferRecord record;
-        record.分类 = row.分类;
-        record.网址 = row.网址;
-        record.标题 = row.标题;
-        record.帐号 = row.帐号;
-        record.密码 = decrypt(row.密码);
-        record.备注 = decrypt(row.备注);
-        record.统计 = row.统计;
-        records.push_back(std::move(record));
-    }
+    forEachRecord([&records](const TransferRecord& record) { records.push_back(record); });
     return records;
 }
 
@@ -104,10 +111,16 @@ void AccountDatabase::addOne(const TransferRecord& record) {
     change.execute();
 }
 
-void AccountDatabase::addAll(const std::vector<TransferRecord>& records) {
+void AccountDatabase::addAll(const std::function<void(const AddBatch& add)>& fill) {
     Transaction transaction(connection_.database());
-    for (const TransferRecord& record : records) addOne(record);
+    fill([this](const std::vector<TransferRecord>& batch) {
+        for (const TransferRecord& record : batch) addOne(record);
+    });
     transaction.commit();
+}
+
+void AccountDatabase::addAll(const std::vector<TransferRecord>& records) {
+    addAll([&records](const AddBatch& add) { add(records); });
 }
 
 }  // namespace tessavo::maintenance::transfer

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,10 +29,16 @@ public:
     std::vector<store::AccountRecord> storedRows();
     // Every record in plain text, in 编号 order.
     std::vector<TransferRecord> records();
+    // The same records one at a time, read as they are handed on: memory for one record only.
+    void forEachRecord(const std::function<void(const TransferRecord&)>& take);
     QString decrypt(const QString& cipher) const;
 
-    // Adds the records in one transaction, in order, each with its use count: either all of
-    // them are stored or, on any error, none.
+    // Stores a batch of records, in order, each with its use count.
+    using AddBatch = std::function<void(const std::vector<TransferRecord>& batch)>;
+    // Runs `fill` in one transaction, handing it the way to store batches: either every batch
+    // it stores is there afterwards or, when anything throws, none.
+    void addAll(const std::function<void(const AddBatch& add)>& fill);
+    // Adds the records in one transaction: all of them or none.
     void addAll(const std::vector<TransferRecord>& records);
 
     store::Connection& connection() { return connection_; }

@@ -17,7 +17,7 @@ std::size_t lineAt(std::string_view text, std::size_t offset) {
 // Walks the text once, keeping the line number as it goes.
 class Scanner {
 public:
-    explicit Scanner(std::string_view text) : text_(text) {}
+    explicit Scanner(std::string_view text, std::size_t firstLine = 1) : text_(text), line_(firstLine) {}
 
     std::vector<CsvRecord> records() {
         std::vector<CsvRecord> result;
@@ -89,7 +89,7 @@ private:
 
     std::string_view text_;
     std::size_t at_ = 0;
-    std::size_t line_ = 1;
+    std::size_t line_;
     bool lastFieldQuoted_ = false;
 };
 
@@ -104,17 +104,55 @@ std::vector<CsvRecord> readCsvRecords(std::string_view text) {
     return Scanner(text).records();
 }
 
+void CsvRecordStream::feed(std::string_view piece, std::vector<CsvRecord>& records) {
+    pending_.append(piece);
+    if (!markChecked_) {
+        if (pending_.size() < kByteOrderMark.size()) return;
+        if (std::string_view(pending_).substr(0, kByteOrderMark.size()) == kByteOrderMark)
+            pending_.erase(0, kByteOrderMark.size());
+        markChecked_ = true;
+    }
+    // A doubled quote opens and closes again, so counting quotes tells whether a line break
+    // stands inside a quoted field.
+    std::size_t recordEnd = 0;
+    for (std::size_t at = scanned_; at < pending_.size(); ++at) {
+        if (pending_[at] == '"') inQuotes_ = !inQuotes_;
+        if (pending_[at] == '\n' && !inQuotes_) recordEnd = at + 1;
+    }
+    scanned_ = pending_.size();
+    if (recordEnd > 0) readUpTo(recordEnd, records);
+}
+
+void CsvRecordStream::finish(std::vector<CsvRecord>& records) {
+    if (!markChecked_ && std::string_view(pending_).substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        pending_.erase(0, kByteOrderMark.size());
+    markChecked_ = true;
+    readUpTo(pending_.size(), records);
+}
+
+void CsvRecordStream::readUpTo(std::size_t end, std::vector<CsvRecord>& records) {
+    const std::string_view part = std::string_view(pending_).substr(0, end);
+    if (const auto invalid = firstInvalidUtf8(part))
+        throw CsvError(line_ + lineAt(part, *invalid) - 1, "the text is not UTF-8");
+    std::vector<CsvRecord> read = Scanner(part, line_).records();
+    records.insert(records.end(), std::make_move_iterator(read.begin()), std::make_move_iterator(read.end()));
+    line_ += static_cast<std::size_t>(std::count(part.begin(), part.end(), '\n'));
+    pending_.erase(0, end);
+    scanned_ -= end;
+}
+
+void checkFieldCount(const CsvRecord& row, std::size_t headerFields) {
+    if (row.fields.size() != headerFields)
+        throw CsvError(row.line, "the row has " + std::to_string(row.fields.size()) + " fields where the header has " +
+                                     std::to_string(headerFields));
+}
+
 CsvTable readCsvTable(std::string_view text) {
     std::vector<CsvRecord> records = readCsvRecords(text);
     if (records.empty()) throw CsvError(1, "the file is empty; a header row is expected");
     CsvTable table{std::move(records.front()), {}};
     table.rows.assign(std::make_move_iterator(records.begin() + 1), std::make_move_iterator(records.end()));
-    const std::size_t columns = table.header.fields.size();
-    for (const CsvRecord& row : table.rows) {
-        if (row.fields.size() != columns)
-            throw CsvError(row.line, "the row has " + std::to_string(row.fields.size()) +
-                                         " fields where the header has " + std::to_string(columns));
-    }
+    for (const CsvRecord& row : table.rows) checkFieldCount(row, table.header.fields.size());
     return table;
 }
 

@@ -34,6 +34,28 @@ struct CsvRecord {
 // anything but a comma or a line break after a closing quote.
 std::vector<CsvRecord> readCsvRecords(std::string_view text);
 
+// The records of a text that arrives in pieces (a file read part by part): the same records,
+// and the same refusals, as readCsvRecords gives for the whole text, while only the record
+// under way is kept between pieces. A piece is read once its last complete line is known to
+// end a record (a line break outside quotes).
+class CsvRecordStream {
+public:
+    // Appends the records that the text so far completes to `records`. Throws CsvError.
+    void feed(std::string_view piece, std::vector<CsvRecord>& records);
+    // The text has ended: appends its last record (one without a final line break). Throws
+    // CsvError, e.g. for a quote left open.
+    void finish(std::vector<CsvRecord>& records);
+
+private:
+    void readUpTo(std::size_t end, std::vector<CsvRecord>& records);
+
+    std::string pending_;       // the text not read yet, from the start of a record
+    std::size_t line_ = 1;      // the line pending_ starts on
+    std::size_t scanned_ = 0;   // how much of pending_ was looked through for record ends
+    bool inQuotes_ = false;     // whether the text up to scanned_ leaves a quote open
+    bool markChecked_ = false;  // whether a leading byte order mark was looked for
+};
+
 // A header and the rows under it, each row holding exactly as many fields as the header.
 struct CsvTable {
     CsvRecord header;
@@ -43,5 +65,8 @@ struct CsvTable {
 // readCsvRecords, then the first record as the header. Throws CsvError for an empty text and
 // for a row whose field count differs from the header's.
 CsvTable readCsvTable(std::string_view text);
+
+// Refuses a row whose field count differs from the header's (CsvError).
+void checkFieldCount(const CsvRecord& row, std::size_t headerFields);
 
 }  // namespace tessavo::maintenance::transfer

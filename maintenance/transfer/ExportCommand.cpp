@@ -12,11 +12,11 @@ namespace {
 
 void writeFile(const ExportRequest& request, const std::string& text) {
     const auto existing = request.replaceExisting ? platform::ExistingFile::Replace : platform::ExistingFile::Refuse;
-    const platform::PrivateWriteResult result = platform::writePrivateFile(request.outputFile, text, existing);
-    if (result.outcome == platform::PrivateWrite::NameTaken)
+    const platform::WriteResult result = platform::writePrivateFile(request.outputFile, text, existing);
+    if (result.outcome == platform::WriteOutcome::NameTaken)
         throw Error(QStringLiteral("%1 exists already; it is left as it is (use --force to replace it).")
                         .arg(request.outputFile));
-    if (result.outcome == platform::PrivateWrite::Failed)
+    if (result.outcome == platform::WriteOutcome::Failed)
         throw Error(QStringLiteral("Cannot write %1: %2")
                         .arg(request.outputFile, QString::fromLocal8Bit(std::strerror(result.error))));
 }

@@ -41,10 +41,13 @@ struct ImportReport {
 // The prefix of the backup taken before an import: "导入前备份_bak_".
 QString importBackupPrefix();
 
-// Reads the file, and unless it is a dry run or a row is refused, copies _.udb to a backup
-// and adds every new record in one transaction. Any refused row means nothing is written.
-// Throws tessavo::Error (with the line number for malformed files) and then has written
-// nothing either.
+// Reads and checks the file, and unless it is a dry run or a row is refused, copies _.udb to
+// a backup and adds every new record in one transaction. Any refused row means nothing is
+// written. The file is read part by part, twice (checked, then stored batch by batch), so the
+// memory an import takes does not grow with the file; a file that changes between the two
+// readings is refused whole. Throws tessavo::Error (with the line number for malformed files,
+// or when the database file was replaced under the import) and then has written nothing
+// either.
 ImportReport importRecords(const ImportRequest& request, const std::string& accountKey, const QDateTime& now);
 
 }  // namespace tessavo::maintenance::transfer

@@ -1,5 +1,6 @@
 #include "platform/files/WholeFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
@@ -9,6 +10,7 @@
 #include <QRandomGenerator>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <optional>
 
 #include "platform/base/FdIo.h"
@@ -35,6 +37,8 @@ Result failure(Result result, const char* what, const QString& path) {
     errno = error;
     return result;
 }
+
+WriteResult failed() { return {WriteOutcome::Failed, errno}; }
 
 int openRetrying(const std::string& path, int flags, mode_t mode = 0) {
     int fd = -1;
@@ -86,8 +90,10 @@ void syncDirectory(const std::string& directory) {
     if (dir.valid()) ::fsync(dir.get());
 }
 
-// A uniquely named temporary file beside the target. It is removed again unless commit()
-// has renamed it over the target.
+// The new content of a target, in a file of the target's directory that has no name (O_TMPFILE)
+// until commit() links it in: a failure or a kill before that leaves nothing behind. Where the
+// file system has no unnamed files, a uniquely named hidden file stands in, removed again
+// unless committed.
 class PendingFile {
 public:
     explicit PendingFile(std::string target) : target_(std::move(target)) {}
@@ -99,6 +105,10 @@ public:
 
     // The kernel applies the umask to `createMode`, as for any new file of the user.
     bool open(mode_t createMode) {
+        fd_.reset(openRetrying(directoryOf(target_), O_TMPFILE | O_WRONLY | O_CLOEXEC, createMode));
+        if (fd_.valid()) return true;
+        // Kernels and file systems without unnamed files answer one of these.
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return false;
         for (int attempt = 0; attempt < 100; ++attempt) {
             const std::string candidate = tempNameBeside();
             fd_.reset(openRetrying(candidate, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, createMode));
@@ -113,23 +123,43 @@ public:
 
     int fd() const { return fd_.get(); }
 
-    // Renames the file to the target; with `replace` false an existing target is kept (EEXIST).
+    // Gives the file the target's name; with `replace` false an existing target is kept (EEXIST).
     bool commit(bool replace = true) {
-        if (::fsync(fd_.get()) != 0 || !fd_.close()) return false;
-        if (!renameOnto(replace)) return false;
+        if (::fsync(fd_.get()) != 0) return false;
+        if (!(temp_.empty() ? linkUnnamed(replace) : renameOnto(temp_, replace))) return false;
         committed_ = true;
+        if (!fd_.close()) return false;
         syncDirectory(directoryOf(target_));
         return true;
     }
 
 private:
-    bool renameOnto(bool replace) const {
-        if (replace) return ::rename(temp_.c_str(), target_.c_str()) == 0;
-        if (::renameat2(AT_FDCWD, temp_.c_str(), AT_FDCWD, target_.c_str(), RENAME_NOREPLACE) == 0) return true;
+    // An unnamed file is linked under the target's name, which never replaces anything; to
+    // replace, it is linked under a hidden name first and renamed over the target.
+    bool linkUnnamed(bool replace) {
+        const std::string self = "/proc/self/fd/" + std::to_string(fd_.get());
+        if (!replace) return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target_.c_str(), AT_SYMLINK_FOLLOW) == 0;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::string candidate = tempNameBeside();
+            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+                if (renameOnto(candidate, true)) return true;
+                const int error = errno;
+                ::unlink(candidate.c_str());
+                errno = error;
+                return false;
+            }
+            if (errno != EEXIST) return false;
+        }
+        return false;
+    }
+
+    bool renameOnto(const std::string& from, bool replace) const {
+        if (replace) return ::rename(from.c_str(), target_.c_str()) == 0;
+        if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, target_.c_str(), RENAME_NOREPLACE) == 0) return true;
         if (errno != EINVAL && errno != ENOSYS) return false;
         // A file system without the no-replace rename: a hard link is never made over a name.
-        if (::link(temp_.c_str(), target_.c_str()) != 0) return false;
-        ::unlink(temp_.c_str());
+        if (::link(from.c_str(), target_.c_str()) != 0) return false;
+        ::unlink(from.c_str());
         return true;
     }
 
@@ -143,7 +173,7 @@ private:
     }
 
     std::string target_;
-    std::string temp_;
+    std::string temp_;  // empty for an unnamed file
     UniqueFd fd_;
     bool committed_ = false;
 };
@@ -202,6 +232,48 @@ FileContent readWholeFile(const QString& path, std::size_t limit) {
     }
 }
 
+FileParts::FileParts(const QString& path, std::size_t limit) : limit_(limit) {
+    const auto native = nativePath(path);
+    if (!native) {
+        outcome_ = ReadOutcome::Missing;
+        return;
+    }
+    fd_.reset(openRetrying(*native, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!fd_.valid()) {
+        outcome_ = errno == ENOENT || errno == ENOTDIR ? ReadOutcome::Missing
+                                                       : failure(ReadOutcome::Failed, "cannot open", path);
+        return;
+    }
+    struct stat status {};
+    if (::fstat(fd_.get(), &status) != 0) {
+        outcome_ = failure(ReadOutcome::Failed, "cannot examine", path);
+    } else if (!S_ISREG(status.st_mode)) {
+        outcome_ = ReadOutcome::NotRegular;
+    } else if (static_cast<std::uintmax_t>(status.st_size) > limit) {
+        outcome_ = ReadOutcome::TooLarge;
+    } else {
+        outcome_ = ReadOutcome::Ok;
+    }
+}
+
+std::optional<std::string> FileParts::next(std::size_t size) {
+    if (outcome_ != ReadOutcome::Ok) return std::nullopt;
+    std::string part(size, '\0');
+    const ssize_t got = readSome(fd_.get(), part.data(), size);
+    if (got < 0) {
+        outcome_ = ReadOutcome::Failed;
+        return std::nullopt;
+    }
+    part.resize(static_cast<std::size_t>(got));
+    read_ += part.size();
+    // The file may grow while it is read.
+    if (read_ > limit_) {
+        outcome_ = ReadOutcome::TooLarge;
+        return std::nullopt;
+    }
+    return part;
+}
+
 std::string readFileHead(const QString& path, std::size_t count) {
     const auto native = nativePath(path);
     if (!native) return {};
@@ -236,39 +308,102 @@ bool replaceWholeFile(const QString& target, std::string_view bytes, NewFileMode
     return true;
 }
 
-bool copyWholeFile(const QString& source, const QString& target) {
+WriteResult copyToNewFile(const QString& source, const QString& target) {
     const auto nativeSource = nativePath(source);
     const auto nativeTarget = nativePath(target);
-    if (!nativeSource || !nativeTarget) return false;
+    if (!nativeSource || !nativeTarget) return {WriteOutcome::Failed, ENOENT};
     const UniqueFd from(openRetrying(*nativeSource, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     struct stat status {};
-    if (!from.valid() || ::fstat(from.get(), &status) != 0) return failure(false, "cannot open", source);
+    if (!from.valid() || ::fstat(from.get(), &status) != 0) return failure(failed(), "cannot open", source);
     if (!S_ISREG(status.st_mode)) {
         errno = EINVAL;
-        return failure(false, "cannot copy what is not a regular file:", source);
+        return failure(failed(), "cannot copy what is not a regular file:", source);
     }
-    if (!inspectTarget(*nativeTarget)) return failure(false, "may not replace", target);
+    struct stat existing {};
+    if (::lstat(nativeTarget->c_str(), &existing) == 0) return {WriteOutcome::NameTaken, EEXIST};
     PendingFile pending(*nativeTarget);
-    if (!pending.open(0600)) return failure(false, "cannot make a new file beside", target);
+    if (!pending.open(0600)) return failure(failed(), "cannot make a new file beside", target);
     // The copy carries the source's mode, as a copy of a file does.
     if (!copyContent(from.get(), pending.fd()) || ::fchmod(pending.fd(), status.st_mode & 07777) != 0)
-        return failure(false, "cannot copy into", target);
-    if (!pending.commit()) return failure(false, "cannot put the copy in place of", target);
-    return true;
+        return failure(failed(), "cannot copy into", target);
+    if (!pending.commit(false)) {
+        if (errno == EEXIST) return {WriteOutcome::NameTaken, EEXIST};
+        return failure(failed(), "cannot put the copy in place of", target);
+    }
+    return {WriteOutcome::Written, 0};
 }
 
-PrivateWriteResult writePrivateFile(const QString& target, std::string_view bytes, ExistingFile existing) {
+WriteResult writePrivateFile(const QString& target, std::string_view bytes, ExistingFile existing) {
     const auto native = nativePath(target);
-    if (!native) return {PrivateWrite::Failed, ENOENT};
+    if (!native) return {WriteOutcome::Failed, ENOENT};
     const bool replace = existing == ExistingFile::Replace;
     struct stat status {};
-    if (!replace && ::lstat(native->c_str(), &status) == 0) return {PrivateWrite::NameTaken, EEXIST};
+    if (!replace && ::lstat(native->c_str(), &status) == 0) return {WriteOutcome::NameTaken, EEXIST};
     PendingFile pending(*native);
     const bool written = pending.open(0600) && ::fchmod(pending.fd(), 0600) == 0 && writeAll(pending.fd(), bytes) &&
                          pending.commit(replace);
-    if (written) return {PrivateWrite::Written, 0};
+    if (written) return {WriteOutcome::Written, 0};
     const int error = errno;
-    return {error == EEXIST ? PrivateWrite::NameTaken : PrivateWrite::Failed, error};
+    return {error == EEXIST ? WriteOutcome::NameTaken : WriteOutcome::Failed, error};
+}
+
+WriteResult createPrivateFile(const QString& path) {
+    const auto native = nativePath(path);
+    if (!native) return {WriteOutcome::Failed, ENOENT};
+    // O_EXCL also refuses a link under the name, dangling or not.
+    const UniqueFd fd(openRetrying(*native, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600));
+    if (!fd.valid()) {
+        if (errno == EEXIST) return {WriteOutcome::NameTaken, EEXIST};
+        return failure(failed(), "cannot create", path);
+    }
+    // The umask may have taken rights away, never added any: 0600 exactly.
+    if (::fchmod(fd.get(), 0600) != 0) {
+        const WriteResult result = failure(failed(), "cannot make private", path);
+        ::unlink(native->c_str());
+        return result;
+    }
+    return {WriteOutcome::Written, 0};
+}
+
+bool putInPlace(const QString& replacement, const QString& target) {
+    const auto from = nativePath(replacement);
+    const auto to = nativePath(target);
+    if (!from || !to) return false;
+    const auto state = inspectTarget(*to);
+    if (!state) return failure(false, "may not replace", target);
+    const UniqueFd fd(openRetrying(*from, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY));
+    if (!fd.valid() || ::fsync(fd.get()) != 0 || !takeOver(fd.get(), *state))
+        return failure(false, "cannot make ready", replacement);
+    if (::rename(from->c_str(), to->c_str()) != 0) return failure(false, "cannot put the new file in place of", target);
+    syncDirectory(directoryOf(*to));
+    return true;
+}
+
+QStringList fileNamesIn(const QString& directory) {
+    const auto native = nativePath(directory);
+    if (!native) return {};
+    struct CloseDirectory {
+        void operator()(DIR* listing) const { ::closedir(listing); }
+    };
+    const std::unique_ptr<DIR, CloseDirectory> listing(::opendir(native->c_str()));
+    if (!listing) return {};
+    QStringList names;
+    while (const dirent* entry = ::readdir(listing.get())) {
+        struct stat status {};
+        const bool directoryEntry =
+            entry->d_type == DT_DIR || (entry->d_type == DT_UNKNOWN && (::fstatat(::dirfd(listing.get()), entry->d_name,
+                                                                                  &status, AT_SYMLINK_NOFOLLOW) != 0 ||
+                                                                        S_ISDIR(status.st_mode)));
+        if (!directoryEntry) names << QFile::decodeName(entry->d_name);
+    }
+    return names;
+}
+
+bool removeFile(const QString& path) {
+    const auto native = nativePath(path);
+    if (!native) return false;
+    if (::unlink(native->c_str()) == 0 || errno == ENOENT) return true;
+    return failure(false, "cannot remove", path);
 }
 
 }  // namespace tessavo::platform

@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "maintenance/Unit_DB.h"
 #include "store/AccountRecord.h"
 #include "store/Connection.h"
 #include "store/ConnectionString.h"
@@ -24,6 +25,7 @@
 #include "store/Query.h"
 #include "store/SqlCipherFile.h"
 #include "store/Statements.h"
+#include "tests/support/NumberedRecords.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempAppDir.h"
@@ -120,17 +122,7 @@ protected:
     // Records 1 to `count`, titled "seeded-<n>", for the modifies and to give the compaction
     // some work.
     void seed(int count) {
-        std::vector<store::AccountRecord> records;
-        for (int n = 1; n <= count; ++n) {
-            store::AccountRecord record;
-            record.分类 = QStringLiteral("常用分类");
-            record.标题 = QStringLiteral("seeded-%1").arg(n);
-            record.帐号 = QStringLiteral("user%1").arg(n);
-            record.密码 = QStringLiteral("0123456789ABCDEF");
-            record.备注 = QStringLiteral("FEDCBA9876543210");
-            records.push_back(record);
-        }
-        app_.addRecords(records);
+        app_.addRecords(test::numberedRecords(count, QStringLiteral("seeded-")));
         seeded_ = count;
     }
 
@@ -196,6 +188,16 @@ protected:
         EXPECT_EQ(n, seeded_);
     }
 
+    // A killed rewrite leaves nothing in the shared temporary directory (the worker's is the
+    // test's home), and what it left beside _.udb is gone after the next start's clean-up.
+    void expectNoCopyLeftAfterTheNextStart() {
+        EXPECT_TRUE(QDir(home_.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("ACP")).isEmpty());
+        maintenance::removeRewriteLeftovers(app_.databasePath());
+        const QStringList left = QDir(app_.path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        EXPECT_TRUE(left.contains(QStringLiteral("_.udb")));
+        EXPECT_TRUE(left.filter(QStringLiteral("~ACP")).isEmpty()) << left.join(u' ').toStdString();
+    }
+
 private:
     test::TempAppDir app_;
     QTemporaryDir home_;
@@ -249,6 +251,7 @@ TEST_P(KilledInACompaction, LeavesASoundDatabaseWithEveryReportedAdd) {
         QStringLiteral("compactions"), [&](const Reports& r) { return r.compactionsStarted >= c.compactionBeforeKill; },
         std::chrono::milliseconds(c.delayMilliseconds));
     expectEveryReportedChange(reports);
+    expectNoCopyLeftAfterTheNextStart();
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, KilledInACompaction,
@@ -270,6 +273,7 @@ TEST_P(KilledInARekey, LeavesTheFileUnderTheOldOrTheNewKeyWithEveryRecord) {
         QStringLiteral("protections"), [&](const Reports& r) { return r.rekeysStarted >= c.compactionBeforeKill; },
         std::chrono::milliseconds(c.delayMilliseconds));
     expectEveryRecordUnderTheOldOrTheNewKey();
+    expectNoCopyLeftAfterTheNextStart();
 }
 
 // The key derivation takes about half a second of each rewrite, the export and the rename the rest.

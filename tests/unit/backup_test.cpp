@@ -3,7 +3,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <vector>
 
 #include "maintenance/Backup.h"
 #include "tests/support/CapturedMessages.h"
@@ -98,13 +100,75 @@ TEST_F(BackupCopyTest, CopiesTheWholeDatabaseFile) {
     EXPECT_EQ(entriesOf(dir_.path()), QStringList({"_.udb", u8("修改密码前备份_bak_2017123090507_.udb")}));
 }
 
-TEST_F(BackupCopyTest, SameNameReplacesTheEarlierBackup) {
+// What already stands under the names of a backup of the same prefix and second.
+enum class Entry { File, Directory, DanglingLink };
+
+struct TakenNameCase {
+    const char* name;
+    std::vector<Entry> taken;  // under the first, second, ... name
+    const char* backupName;    // where the new backup goes
+};
+
+class BackupNameTaken : public BackupCopyTest, public ::testing::WithParamInterface<TakenNameCase> {};
+
+// Two backups within one second (two imports, a backup after a clock that did not tick) keep
+// both: an existing entry under the name is never replaced, the next suffix is taken.
+TEST_P(BackupNameTaken, GoesToTheNextFreeNameAndLeavesTheOthers) {
+    const TakenNameCase& c = GetParam();
+    ASSERT_TRUE(writeBytes(database(), databaseBytes('n')));
+    for (std::size_t i = 0; i < c.taken.size(); ++i) {
+        const QString name = backupFilePath(appDir(), clearAllBackupPrefix(), "", static_cast<int>(i + 1));
+        switch (c.taken[i]) {
+            case Entry::File:
+                ASSERT_TRUE(writeBytes(name, "earlier backup"));
+                break;
+            case Entry::Directory:
+                ASSERT_TRUE(QDir().mkdir(name));
+                break;
+            case Entry::DanglingLink:
+                ASSERT_TRUE(QFile::link(appDir() + "nowhere", name));
+                break;
+        }
+    }
+    const auto backup = tessavo::maintenance::takeBackup(appDir(), clearAllBackupPrefix(), "");
+    ASSERT_TRUE(backup.has_value());
+    EXPECT_EQ(*backup, appDir() + u8(c.backupName));
+    EXPECT_EQ(readBytes(*backup), databaseBytes('n'));
+    for (std::size_t i = 0; i < c.taken.size(); ++i) {
+        const QString name = backupFilePath(appDir(), clearAllBackupPrefix(), "", static_cast<int>(i + 1));
+        const QFileInfo info(name);
+        switch (c.taken[i]) {
+            case Entry::File:
+                EXPECT_EQ(readBytes(name), "earlier backup") << name.toStdString();
+                break;
+            case Entry::Directory:
+                EXPECT_TRUE(info.isDir()) << name.toStdString();
+                break;
+            case Entry::DanglingLink:
+                EXPECT_TRUE(info.isSymLink() && !info.exists()) << name.toStdString();
+                break;
+        }
+    }
+    EXPECT_FALSE(QFileInfo::exists(appDir() + "nowhere")) << "nothing was written through the link";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BackupNameTaken,
+    ::testing::Values(TakenNameCase{"free", {}, "清空数据库前备份_bak__.udb"},
+                      TakenNameCase{"earlierBackup", {Entry::File}, "清空数据库前备份_bak__2_.udb"},
+                      TakenNameCase{"twoEarlierBackups", {Entry::File, Entry::File}, "清空数据库前备份_bak__3_.udb"},
+                      TakenNameCase{"directory", {Entry::Directory}, "清空数据库前备份_bak__2_.udb"},
+                      TakenNameCase{
+                          "danglingLink", {Entry::DanglingLink, Entry::File}, "清空数据库前备份_bak__3_.udb"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(BackupCopyTest, TwoBackupsOfOneSecondKeepBothContents) {
     ASSERT_TRUE(writeBytes(database(), databaseBytes('a')));
-    ASSERT_TRUE(BackupCopy(appDir(), clearAllBackupPrefix(), ""));
+    ASSERT_TRUE(BackupCopy(appDir(), passwordChangeBackupPrefix(), u8("2017/12/30 9:05:07")));
     ASSERT_TRUE(writeBytes(database(), "short"));
-    EXPECT_TRUE(BackupCopy(appDir(), clearAllBackupPrefix(), ""));
-    EXPECT_EQ(readBytes(appDir() + u8("清空数据库前备份_bak__.udb")), "short");
-    EXPECT_EQ(entriesOf(dir_.path()).size(), 2);
+    EXPECT_TRUE(BackupCopy(appDir(), passwordChangeBackupPrefix(), u8("2017/12/30 9:05:07")));
+    EXPECT_EQ(readBytes(appDir() + u8("修改密码前备份_bak_2017123090507_.udb")), databaseBytes('a'));
+    EXPECT_EQ(readBytes(appDir() + u8("修改密码前备份_bak_2017123090507_2_.udb")), "short");
 }
 
 TEST_F(BackupCopyTest, CategoryWithSlashStaysInTheApplicationDirectory) {
@@ -119,8 +183,7 @@ struct FailureCase {
     const char* name;
     bool withDatabase;
     const char* category;
-    bool targetIsDirectory;  // a directory already has the backup's name
-    const char* reason;      // the system's, as the diagnostics give it
+    const char* reason;  // the system's, as the diagnostics give it
 };
 
 class BackupCopyFailure : public BackupCopyTest, public ::testing::WithParamInterface<FailureCase> {};
@@ -132,9 +195,6 @@ TEST_P(BackupCopyFailure, SaysWhyOnlyInTheDiagnosticsAndLeavesNothingBehind) {
         ASSERT_TRUE(writeBytes(database(), databaseBytes('c')));
     }
     const QString prefix = categoryDeletionBackupPrefix(u8(c.category));
-    if (c.targetIsDirectory) {
-        ASSERT_TRUE(QDir(dir_.path()).mkdir(prefix + "_.udb"));
-    }
     const QStringList before = entriesOf(dir_.path());
     const tessavo::test::CapturedMessages messages;
     EXPECT_FALSE(BackupCopy(appDir(), prefix, ""));
@@ -147,12 +207,11 @@ TEST_P(BackupCopyFailure, SaysWhyOnlyInTheDiagnosticsAndLeavesNothingBehind) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, BackupCopyFailure,
-    ::testing::Values(FailureCase{"noDatabaseFile", false, "网站", false, "No such file or directory"},
+    ::testing::Values(FailureCase{"noDatabaseFile", false, "网站", "No such file or directory"},
                       FailureCase{"nameTooLong", true,
                                   "很长的分类名很长的分类名很长的分类名很长的分类名很长的分类名很长的分类名很长的分类名"
                                   "很长的分类名很长的分类名很长的分类名很长的分类名很长的分类名很长的分类名",
-                                  false, "File name too long"},
-                      FailureCase{"directoryUnderTheName", true, "网站", true, "Is a directory"}),
+                                  "File name too long"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(BackupCopyTest, MissingApplicationDirectoryFailsSilently) {

@@ -2,8 +2,12 @@
 // itself, and the replacement of _.udb, which either completes or leaves the file as it was.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
@@ -100,6 +104,14 @@ TEST_F(Compactor, RefusesADestinationThatExists) {
     EXPECT_EQ(readBytes(destination()), "keep");
 }
 
+TEST_F(Compactor, RefusesALinkAtTheDestinationAndWritesNothingThroughIt) {
+    const QString target = work_.path() + QStringLiteral("/elsewhere.udb");
+    ASSERT_TRUE(QFile::link(target, destination()));
+    EXPECT_THROW(CompactDatabase(source(), compactorConnectionString(destination(), kPassword)), Error);
+    EXPECT_TRUE(QFileInfo(destination()).isSymLink());
+    EXPECT_FALSE(QFileInfo::exists(target));
+}
+
 TEST_F(Compactor, FailsWithAWrongPasswordOrAMissingSource) {
     EXPECT_THROW(CompactDatabase(source(QStringLiteral("wrong")), compactorConnectionString(destination(), kPassword)),
                  Error);
@@ -162,12 +174,61 @@ TEST_F(CompactInPlace, KeepsTheFilesMode) {
     EXPECT_EQ(QFile::permissions(app_.databasePath()), before);
 }
 
+TEST_F(CompactInPlace, NeedsNoTemporaryDirectory) {
+    app_.addRecords({sampleRecord(1)});
+    const test::ScopedReadOnlyDirectory readOnly(temp_.path());
+    EXPECT_TRUE(compact());
+    expectNoTemporaryFiles();
+}
+
+// The copy of every record stands beside _.udb, readable by its owner only, whatever the
+// umask; nothing goes to the shared temporary directory.
+TEST_F(CompactInPlace, BuildsItsCopyBesideTheFileForItsOwnerOnly) {
+    app_.addRecords({sampleRecord(1), sampleRecord(2)});
+    const mode_t umaskBefore = ::umask(022);
+    QStringList copies;
+    QStringList inTemp;
+    mode_t copyMode = 0;
+    rewriteDatabase(app_.databasePath(), kPassword, kPassword, [&](store::SqlCipherFile&) {
+        copies = entriesOf(app_.path()).filter(QRegularExpression(QStringLiteral("^~ACP[0-9a-z]+\\.tmp$")));
+        inTemp = entriesOf(temp_.path());
+        struct stat status {};
+        if (copies.size() == 1 && ::stat(QFile::encodeName(app_.path() + copies[0]).constData(), &status) == 0)
+            copyMode = status.st_mode & 07777;
+    });
+    ::umask(umaskBefore);
+    ASSERT_EQ(copies.size(), 1) << entriesOf(app_.path()).join(u' ').toStdString();
+    EXPECT_EQ(copyMode, mode_t{0600});
+    EXPECT_TRUE(inTemp.isEmpty()) << inTemp.join(u' ').toStdString();
+    expectNoTemporaryFiles();
+}
+
+// What a killed rewrite left is removed at the next start; nothing else is.
+TEST_F(CompactInPlace, LeftoversOfAKilledRewriteAreRemovedAndNothingElse) {
+    const QStringList leftovers{QStringLiteral("~ACP0a1b2c3d4e5f6.tmp"),
+                                QStringLiteral("~ACP0a1b2c3d4e5f6.tmp-journal"), QStringLiteral("~ACPzz9.tmp")};
+    const QStringList others{QStringLiteral("_.udb"),        QStringLiteral("Config.ini"),
+                             QStringLiteral("~ACP.tmp"),     QStringLiteral("~ACPnotes.txt"),
+                             QStringLiteral("x~ACP0a1.tmp"), QStringLiteral("导入前备份_bak_20261211101010_.udb")};
+    for (const QString& name : leftovers + others) {
+        if (name != QStringLiteral("_.udb")) {
+            ASSERT_TRUE(test::writeBytes(app_.path() + name, "x"));
+        }
+    }
+    ASSERT_TRUE(QDir(app_.path()).mkdir(QStringLiteral("~ACP0dir.tmp")));
+    removeRewriteLeftovers(app_.databasePath());
+    QStringList expected = others;
+    expected << QStringLiteral("~ACP0dir.tmp");
+    expected.sort();
+    EXPECT_EQ(entriesOf(app_.path()), expected);
+}
+
 // Each failure leaves _.udb byte for byte as it was, and no temporary file anywhere.
 struct FailureCase {
     const char* name;
     std::function<void(const TempAppDir&)> damage;  // prepares the failure; may be empty
     const char* password;
-    enum class ReadOnly { Nothing, ApplicationDirectory, TemporaryDirectory } readOnly;
+    enum class ReadOnly { Nothing, ApplicationDirectory } readOnly;
 };
 
 class CompactInPlaceFails : public CompactInPlace, public testing::WithParamInterface<FailureCase> {
@@ -176,8 +237,6 @@ protected:
         switch (GetParam().readOnly) {
             case FailureCase::ReadOnly::ApplicationDirectory:
                 return app_.path();
-            case FailureCase::ReadOnly::TemporaryDirectory:
-                return temp_.path();
             case FailureCase::ReadOnly::Nothing:
                 break;
         }
@@ -217,7 +276,6 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, CompactInPlaceFails,
     testing::Values(
         FailureCase{"unwritableApplicationDirectory", {}, "Pw4r-Lq9t-Zx", FailureCase::ReadOnly::ApplicationDirectory},
-        FailureCase{"unwritableTemporaryDirectory", {}, "Pw4r-Lq9t-Zx", FailureCase::ReadOnly::TemporaryDirectory},
         FailureCase{"damagedPages", damagePages, "Pw4r-Lq9t-Zx", FailureCase::ReadOnly::Nothing},
         FailureCase{"notADatabase", replaceWithText, "Pw4r-Lq9t-Zx", FailureCase::ReadOnly::Nothing},
         FailureCase{"wrongPassword", {}, "wrong", FailureCase::ReadOnly::Nothing}),

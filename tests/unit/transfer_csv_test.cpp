@@ -2,7 +2,9 @@
 // endings, UTF-8 only, and every malformed file refused with the line where the fault lies.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "maintenance/transfer/CsvReader.h"
@@ -33,6 +35,29 @@ TEST_P(CsvReading, GivesEveryFieldAndTheLineItStartsOn) {
     }
     EXPECT_EQ(fields, GetParam().records);
     EXPECT_EQ(lines, GetParam().lines);
+}
+
+// The text handed over in pieces of `size` bytes, as an import reads a file.
+std::vector<CsvRecord> readInPieces(std::string_view text, std::size_t size) {
+    CsvRecordStream stream;
+    std::vector<CsvRecord> records;
+    for (std::size_t at = 0; at < text.size(); at += size) stream.feed(text.substr(at, size), records);
+    stream.finish(records);
+    return records;
+}
+
+// Every cut of the text, down to single bytes (inside a quote, a line break or a character).
+TEST_P(CsvReading, GivesTheSameRecordsInPiecesOfAnySize) {
+    const std::string& text = GetParam().text;
+    const std::vector<CsvRecord> whole = readCsvRecords(text);
+    for (std::size_t size = 1; size <= text.size(); ++size) {
+        const std::vector<CsvRecord> pieces = readInPieces(text, size);
+        ASSERT_EQ(pieces.size(), whole.size()) << "pieces of " << size;
+        for (std::size_t i = 0; i < whole.size(); ++i) {
+            EXPECT_EQ(pieces[i].fields, whole[i].fields) << "pieces of " << size;
+            EXPECT_EQ(pieces[i].line, whole[i].line) << "pieces of " << size;
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -74,6 +99,26 @@ TEST_P(CsvRefusal, NamesTheLineAndTheFault) {
         EXPECT_EQ(error.line(), GetParam().line);
         EXPECT_EQ(error.reason(), GetParam().reason);
         EXPECT_EQ(std::string(error.what()), "line " + std::to_string(GetParam().line) + ": " + GetParam().reason);
+    }
+}
+
+// The import's reading: records in pieces, the first the header, every row checked against it.
+void readTableInPieces(std::string_view text, std::size_t size) {
+    const std::vector<CsvRecord> records = readInPieces(text, size);
+    if (records.empty()) throw CsvError(1, "the file is empty; a header row is expected");
+    for (std::size_t i = 1; i < records.size(); ++i) checkFieldCount(records[i], records.front().fields.size());
+}
+
+TEST_P(CsvRefusal, NamesTheSameLineAndFaultInPiecesOfAnySize) {
+    const std::string& text = GetParam().text;
+    for (std::size_t size = 1; size <= std::max<std::size_t>(text.size(), 1); ++size) {
+        try {
+            readTableInPieces(text, size);
+            ADD_FAILURE() << "read without complaint in pieces of " << size;
+        } catch (const CsvError& error) {
+            EXPECT_EQ(error.line(), GetParam().line) << "pieces of " << size;
+            EXPECT_EQ(error.reason(), GetParam().reason) << "pieces of " << size;
+        }
     }
 }
 

@@ -202,6 +202,18 @@ TEST_P(RefusedImport, SaysWhyAndLeavesTheDatabaseByteIdentical) {
 
 const char kChromeHeader[] = "name,url,username,password\n";
 
+// Rows enough for several parts of the import's reading (more than a megabyte), each with a
+// note of two lines, so that parts end inside quoted fields too.
+std::string manyRows(int count) {
+    std::string rows = "分类,标题,网址,帐号,密码,备注,统计\n";
+    for (int n = 1; n <= count; ++n) {
+        rows += "many,title " + std::to_string(n) + ",https://example.com/" + std::to_string(n) + ",user" +
+                std::to_string(n) + ",pw" + std::to_string(n) + ",\"note " + std::to_string(n) +
+                "\r\nsecond, \"\"line\"\"\",1\n";
+    }
+    return rows;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, RefusedImport,
     testing::Values(
@@ -246,8 +258,40 @@ INSTANTIATE_TEST_SUITE_P(
                  {},
                  1,
                  "line 3: refused: the use count \"-1\" is not a whole number"},
-        BadInput{"UnknownOption", std::string(kChromeHeader), {"--replace"}, 2, "unknown option --replace"}),
+        BadInput{"UnknownOption", std::string(kChromeHeader), {"--replace"}, 2, "unknown option --replace"},
+        BadInput{"RefusedRowAfterManyParts",
+                 manyRows(30000) + "many,last,,u,p,,x\n",
+                 {},
+                 1,
+                 "line 60002: refused: the use count \"x\" is not a whole number"},
+        BadInput{"WrongColumnCountAfterManyParts",
+                 manyRows(30000) + "many,last\n",
+                 {},
+                 1,
+                 "line 60002: the row has 2 fields where the header has 7"}),
     [](const testing::TestParamInfo<BadInput>& info) { return std::string(info.param.name); });
+
+TEST(Import, StoresAFileOfManyPartsWhole) {
+    const TempAppDir app;
+    const QString file = app.path() + QStringLiteral("many.csv");
+    ASSERT_TRUE(writeBytes(file, manyRows(30000)));
+    const ProgramRun run = tessavoDb({QStringLiteral("import"), app.path(), file});
+    ASSERT_EQ(run.exitCode, 0) << errors(run).toStdString();
+    EXPECT_TRUE(output(run).startsWith(QStringLiteral("imported 30000 (tessavo), skipped 0 duplicates.\n")))
+        << output(run).toStdString();
+    const std::vector<PlainRecord> records = recordsIn(app.path());
+    ASSERT_EQ(records.size(), 30000u);
+    for (const std::size_t n : {std::size_t{1}, std::size_t{12345}, std::size_t{30000}}) {
+        const PlainRecord expected{u8("many"),
+                                   QStringLiteral("title %1").arg(n),
+                                   QStringLiteral("user%1").arg(n),
+                                   QStringLiteral("pw%1").arg(n),
+                                   QStringLiteral("note %1\r\nsecond, \"line\"").arg(n),
+                                   QStringLiteral("https://example.com/%1").arg(n),
+                                   1};
+        EXPECT_EQ(records[n - 1], expected);
+    }
+}
 
 TEST(Import, RefusesAMissingDirectoryAndAFileThatIsNoDatabase) {
     const TempAppDir app(TempAppDir::Contents::Nothing);
