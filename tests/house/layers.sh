@@ -161,7 +161,7 @@ self_test() {
         'platform/desktop/Bad.cpp:1: <X11/Xlib.h> belongs only in: platform/x11 tests' \
         'platform/desktop/Bad.cpp:2: platform may not include "store/Query.h" (store)' \
         'platform/desktop/Bad.cpp:3: <wayland-client.h> belongs only in: platform/wayland tests' \
-        'platform/desktop/Bad.cpp:4: <QDBusConnection> belongs only in: platform/portal platform/keyboard/InputMethod.cpp tests' \
+        'platform/desktop/Bad.cpp:4: <QDBusConnection> belongs only in: platform/portal platform/keyboard/InputMethod.cpp platform/keyboard/IbusInputMethod.cpp tests' \
         'platform/wayland/Bad.cpp:2: <X11/Xlib.h> belongs only in: platform/x11 tests' \
         'store/Bad.h:3: store may not include "app/Unit1.h" (app)' \
         'stray/Bad.cpp:1: "stray/Bad.cpp" is in no folder of the layer table' \
