@@ -1,7 +1,5 @@
 #include "tests/support/SwaySession.h"
 
-#include <unistd.h>
-
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -13,33 +11,16 @@
 #include "autofill/Unit_SendKey.h"
 #include "platform/wayland/WaylandKeyboard.h"
 #include "platform/wayland/WaylandVirtualKeyboard.h"
+#include "tests/support/SessionUser.h"
 #include "tests/support/WaitUntil.h"
 
 namespace tessavo::test {
 namespace {
 
-// The unprivileged user a session started by root runs as.
-const QString kSessionUser = QStringLiteral("65534");
-
-bool runningAsRoot() { return geteuid() == 0; }
-
 void writeFile(const QString& path, const QByteArray& text) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
         throw std::runtime_error("cannot write " + path.toStdString());
-}
-
-// The variables of an environment file written by `env`.
-QProcessEnvironment readEnvironment(const QString& path) {
-    QFile file(path);
-    QProcessEnvironment environment;
-    if (!file.open(QIODevice::ReadOnly)) return environment;
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        const qsizetype equals = line.indexOf('=');
-        if (equals > 0)
-            environment.insert(QString::fromUtf8(line.left(equals)), QString::fromUtf8(line.mid(equals + 1)));
-    }
-    return environment;
 }
 
 // Depth first, the first node the predicate accepts.
@@ -123,7 +104,7 @@ void SwaySession::waitUntilUp() {
     QProcessEnvironment session;
     const bool up = waitUntil([&] {
         if (sway_.state() != QProcess::Running) return false;
-        session = readEnvironment(environmentFile);
+        session = readEnvironmentFile(environmentFile);
         return session.contains(QStringLiteral("DISPLAY")) && session.contains(QStringLiteral("SWAYSOCK"));
     });
     if (!up) {
@@ -159,18 +140,9 @@ QProcessEnvironment SwaySession::clientEnvironment() const {
     return environment;
 }
 
-QStringList SwaySession::asSessionUser(const QStringList& command) const {
-    if (!runningAsRoot()) return command;
-    return QStringList{QStringLiteral("setpriv"), "--reuid=" + kSessionUser, "--regid=" + kSessionUser,
-                       QStringLiteral("--clear-groups"), QStringLiteral("--")} +
-           command;
-}
+QStringList SwaySession::asSessionUser(const QStringList& command) const { return test::asSessionUser(command); }
 
-void SwaySession::handOver(const QString& path) const {
-    if (!runningAsRoot()) return;
-    const ProgramRun chown = runProgram(QStringLiteral("chown"), {"-R", kSessionUser + ':' + kSessionUser, path});
-    if (chown.exitCode != 0) throw std::runtime_error("cannot hand over " + path.toStdString());
-}
+void SwaySession::handOver(const QString& path) const { handOverToSessionUser(path); }
 
 QProcess& SwaySession::startClient(const QStringList& command, const QProcessEnvironment& environment) {
     auto& client = clients_.emplace_back(std::make_unique<QProcess>());
