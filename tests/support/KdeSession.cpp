@@ -121,6 +121,9 @@ KdeSession::~KdeSession() {
         if (!(*process)->waitForFinished(10000)) (*process)->kill();
         (*process)->waitForFinished(5000);
     }
+    // The document portal the bus started unmounts its folder of the runtime directory only once
+    // it has seen the bus go.
+    waitUntil([this] { return QDir(dir_.path()).removeRecursively(); });
 }
 
 void KdeSession::writeConfiguration(const Options& options) {
