@@ -25,6 +25,7 @@
 #include "app/UpdatePage.h"
 #include "platform/base/AppInfo.h"
 #include "platform/desktop/FormParts.h"
+#include "platform/desktop/SessionKind.h"
 
 namespace tessavo::app {
 namespace {
@@ -83,6 +84,17 @@ QLabel* caption(QWidget* parent, const char* name, const QString& text, const QP
 }
 
 QString hotkeyHint() { return QStringLiteral("小技巧:ctrl + ← 自动输入帐号 Ctrl + → 自动输入密码."); }
+
+// In a Wayland session our key grabs reach the program only while an X11 window has the focus, or
+// not at all: there the desktop's own shortcut running the fill command is the way to fill. Said
+// here, on the typing mode's page, rather than in a box at every login.
+QString typingModeHint() {
+    if (platform::sessionKindOf(platform::SessionEnvironment::current()) != platform::SessionKind::Wayland)
+        return hotkeyHint();
+    return QStringLiteral(
+        "Wayland 会话中，请在桌面设置里添加两个快捷键，分别运行命令\n"
+        "tessavo --fill account（输入帐号）和 tessavo --fill password（输入密码）.");
+}
 
 }  // namespace
 
@@ -273,7 +285,7 @@ void TForm1::buildTypingModeGroup() {
         named(new QRadioButton(QStringLiteral("帐号密码非粘贴式"), GroupBox1), "RadioButton_IntoPass2");
     RadioButton_IntoPass2->setGeometry(160, 28, 140, 20);
     Button6 = button(GroupBox1, "Button6", QStringLiteral("保存配置"), {320, 25, 75, 25});
-    Label16 = label(GroupBox1, "Label16", hotkeyHint(), {16, 70});
+    Label16 = label(GroupBox1, "Label16", typingModeHint(), {16, 70});
 }
 
 void TForm1::buildSafetyGroup() {

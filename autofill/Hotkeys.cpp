@@ -119,17 +119,34 @@ void tellNothingCanType(const MissingKeyboard& missing, QAbstractButton* copyBut
 }
 
 // A hotkey another program holds is told of once, at the first login that cannot take it; a key
-// taken again is told of again when it is lost again.
-void tellOfRefusedHotkeys(const std::array<bool, kHotkeyCount>& refused) {
+// taken again is told of again when it is lost again. A key refused for want of a key on the
+// keyboard (Xwayland's keymap before a keyboard with it came) is no other program's doing: it is
+// only logged.
+void tellOfRefusedHotkeys(const std::array<platform::HotkeyRegistration, kHotkeyCount>& registrations) {
     QStringList names;
     for (std::size_t i = 0; i < kHotkeyCount; ++i) {
-        if (refused[i] && !refusalTold[i]) names << QString::fromUtf8(kAutoFillHotkeys[i].shownName);
-        refusalTold[i] = refused[i];
+        const bool held = registrations[i] == platform::HotkeyRegistration::HeldElsewhere;
+        if (held && !refusalTold[i]) names << QString::fromUtf8(kAutoFillHotkeys[i].shownName);
+        refusalTold[i] = held;
     }
     if (names.isEmpty()) return;
     platform::inform(QStringLiteral("热键 %1 已被其他程序占用，无法注册，按下时不会自动输入。"
                                     "请关闭占用的程序，然后重新登录。")
                          .arg(names.join(QStringLiteral("、"))));
+}
+
+const char* refusalReason(platform::HotkeyRegistration registration) {
+    switch (registration) {
+        case platform::HotkeyRegistration::HeldElsewhere:
+            return "another program holds it";
+        case platform::HotkeyRegistration::NoSuchKey:
+            return "the keyboard has no key for it";
+        case platform::HotkeyRegistration::NoHotkeys:
+            return "no system-wide hotkeys here";
+        case platform::HotkeyRegistration::Registered:
+            break;
+    }
+    return "registered";
 }
 
 std::vector<platform::DesktopShortcuts::Shortcut> desktopShortcutsOfTable() {
@@ -215,15 +232,16 @@ void RegisterAutoFillHotkeys(const AutoFillTargets& targets) {
     // A press arrives from the event loop like any other event: its errors get the error box.
     const auto receiver = [targets](int id) { platform::runGuarded([&] { HotkeyMessage(id, targets); }); };
     platform::GlobalHotkeys& hotkeys = platform::globalHotkeys();
-    std::array<bool, kHotkeyCount> refused{};
+    std::array<platform::HotkeyRegistration, kHotkeyCount> registrations{};
     for (std::size_t i = 0; i < kHotkeyCount; ++i) {
-        refused[i] = !hotkeys.registerHotKey(hotkeyIds[i], platform::ModControl, kAutoFillHotkeys[i].key, receiver);
-        if (refused[i]) {
-            qCWarning(lcAutofill, "the hotkey %s was refused: it fills nothing until a later login takes it",
-                      kAutoFillHotkeys[i].shownName);
+        registrations[i] =
+            hotkeys.registerHotKey(hotkeyIds[i], platform::ModControl, kAutoFillHotkeys[i].key, receiver);
+        if (registrations[i] != platform::HotkeyRegistration::Registered) {
+            qCWarning(lcAutofill, "the hotkey %s was refused (%s): it fills nothing until a later login takes it",
+                      kAutoFillHotkeys[i].shownName, refusalReason(registrations[i]));
         }
     }
-    if (hotkeys.available()) tellOfRefusedHotkeys(refused);
+    if (hotkeys.available()) tellOfRefusedHotkeys(registrations);
     platform::desktopShortcuts().bind(desktopShortcutsOfTable(),
                                       [](std::size_t row) { platform::runGuarded([row] { FillAsIfPressed(row); }); });
 }

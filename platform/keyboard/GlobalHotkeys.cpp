@@ -12,7 +12,9 @@ namespace {
 // Without a display server that has system-wide hotkeys nothing can be registered.
 class NoHotkeys final : public GlobalHotkeys {
 public:
-    bool registerHotKey(int, unsigned, std::uint8_t, Receiver) override { return false; }
+    HotkeyRegistration registerHotKey(int, unsigned, std::uint8_t, Receiver) override {
+        return HotkeyRegistration::NoHotkeys;
+    }
     bool unregisterHotKey(int) override { return false; }
     void endHotkeyGrab() override {}
     bool available() const override { return false; }

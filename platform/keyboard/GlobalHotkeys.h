@@ -13,6 +13,14 @@ inline constexpr unsigned ModControl = 2;
 inline constexpr unsigned ModShift = 4;
 inline constexpr unsigned ModWin = 8;
 
+// How the registration of a hotkey ended.
+enum class HotkeyRegistration {
+    Registered,
+    HeldElsewhere,  // another program (or another identifier of ours) holds the combination
+    NoSuchKey,      // the keyboard has no key for it (Xwayland before a keyboard with the key came)
+    NoHotkeys,      // the display server has no system-wide hotkeys at all
+};
+
 // System-wide hotkeys: a key combination caught whichever program has the keyboard focus.
 class GlobalHotkeys {
 public:
@@ -23,9 +31,8 @@ public:
     virtual ~GlobalHotkeys() = default;
 
     // Catches modifiers + virtual key under the identifier; registering an identifier again
-    // replaces its combination and receiver. False when the combination cannot be had (another
-    // program holds it, or there is no such key).
-    virtual bool registerHotKey(int id, unsigned modifiers, std::uint8_t vk, Receiver receiver) = 0;
+    // replaces its combination and receiver. Otherwise says why the combination cannot be had.
+    virtual HotkeyRegistration registerHotKey(int id, unsigned modifiers, std::uint8_t vk, Receiver receiver) = 0;
     // False when the identifier was not registered.
     virtual bool unregisterHotKey(int id) = 0;
     // After a hotkey press the display server keeps the keyboard to itself for us until the key

@@ -4,6 +4,7 @@
 #include <QMetaObject>
 #include <QPointer>
 #include <QSocketNotifier>
+#include <algorithm>
 #include <map>
 #include <string>
 #include <utility>
@@ -64,6 +65,25 @@ struct Registration {
     Combination combination;
     GlobalHotkeys::Receiver receiver;
 };
+
+// The key that gives the keysym, asked of the server now: Xlib's copy of the keymap, which this
+// connection never refreshes, would miss a key the keyboard gained since (Xwayland's keymap grows
+// as keyboards come). 0 when no key gives it.
+KeyCode currentKeycodeOf(Display* display, KeySym keysym) {
+    int first = 0;
+    int last = 0;
+    XDisplayKeycodes(display, &first, &last);
+    int perKey = 0;
+    KeySym* const map = XGetKeyboardMapping(display, static_cast<KeyCode>(first), last - first + 1, &perKey);
+    if (!map) return 0;
+    KeyCode found = 0;
+    for (int key = first; key <= last && found == 0; ++key) {
+        const KeySym* const levels = map + static_cast<std::ptrdiff_t>(key - first) * perKey;
+        if (std::find(levels, levels + perKey, keysym) != levels + perKey) found = static_cast<KeyCode>(key);
+    }
+    XFree(map);
+    return found;
+}
 
 }  // namespace
 
@@ -162,24 +182,25 @@ X11Hotkeys::X11Hotkeys(const char* displayName) : impl_(std::make_unique<Impl>()
 
 X11Hotkeys::~X11Hotkeys() = default;
 
-bool X11Hotkeys::registerHotKey(int id, unsigned modifiers, std::uint8_t vk, Receiver receiver) {
+HotkeyRegistration X11Hotkeys::registerHotKey(int id, unsigned modifiers, std::uint8_t vk, Receiver receiver) {
     const KeySym keysym = keysymOf(vk);
-    const KeyCode key = keysym == NoSymbol ? 0 : XKeysymToKeycode(impl_->display, keysym);
+    const KeyCode key = keysym == NoSymbol ? 0 : currentKeycodeOf(impl_->display, keysym);
     const Combination combination{key, modifierMask(modifiers)};
     const std::string name = describe(keysym, combination.mask);
     if (key == 0) {
         qCWarning(lcX11, "no key on this keyboard gives %s (virtual key %#x): no hotkey", name.c_str(), unsigned{vk});
-        return false;
+        return HotkeyRegistration::NoSuchKey;
     }
     if (impl_->heldByAnother(combination, id)) {
         qCWarning(lcX11, "%s is already a hotkey of this program under another identifier", name.c_str());
-        return false;
+        return HotkeyRegistration::HeldElsewhere;
     }
     unregisterHotKey(id);
     const bool grabbed = impl_->grab(combination, name);
     if (grabbed) impl_->registrations[id] = {combination, std::move(receiver)};
     impl_->readQueuedEventsLater();
-    return grabbed;
+    // The server refuses a grab another client holds (BadAccess).
+    return grabbed ? HotkeyRegistration::Registered : HotkeyRegistration::HeldElsewhere;
 }
 
 bool X11Hotkeys::unregisterHotKey(int id) {

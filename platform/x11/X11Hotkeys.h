@@ -18,7 +18,7 @@ public:
     X11Hotkeys(const X11Hotkeys&) = delete;
     X11Hotkeys& operator=(const X11Hotkeys&) = delete;
 
-    bool registerHotKey(int id, unsigned modifiers, std::uint8_t vk, Receiver receiver) override;
+    HotkeyRegistration registerHotKey(int id, unsigned modifiers, std::uint8_t vk, Receiver receiver) override;
     bool unregisterHotKey(int id) override;
     void endHotkeyGrab() override;
 

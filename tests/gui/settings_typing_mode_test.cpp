@@ -2,6 +2,8 @@
 // saved by "保存配置", and the error box when the file cannot be written.
 #include <gtest/gtest.h>
 
+#include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -11,6 +13,7 @@
 #include "platform/base/AnsiCodePage.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/ProgramFixture.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/ScopedPermissionChecks.h"
 
 using namespace tessavo;
@@ -90,5 +93,39 @@ TEST_F(TypingModeTest, AnUnwritableDirectoryShowsTheErrorWithThePath) {
     EXPECT_EQ(boxes[0].text, QStringLiteral("Unable to write to ") + configPath());
     EXPECT_FALSE(QFile::exists(configPath()));
 }
+
+// The hint under the typing modes names the way to fill of the session the program runs in: in a
+// Wayland session the desktop's shortcut for the fill command, once, on this page.
+struct SessionHintCase {
+    const char* name;
+    std::optional<QByteArray> sessionType;
+    std::optional<QByteArray> waylandDisplay;
+    bool wayland;
+};
+
+class TypingModeHint : public TypingModeTest, public testing::WithParamInterface<SessionHintCase> {};
+
+TEST_P(TypingModeHint, NamesTheFillCommandInAWaylandSessionAndTheHotkeysElsewhere) {
+    const test::ScopedEnvironment type{"XDG_SESSION_TYPE", GetParam().sessionType};
+    const test::ScopedEnvironment display{"WAYLAND_DISPLAY", GetParam().waylandDisplay};
+    app::Program started(appDir());
+    const QLabel* hint = started.main().Label16;
+
+    const QString text = hint->text();
+    EXPECT_EQ(text.contains(QStringLiteral("tessavo --fill account")), GetParam().wayland) << text.toStdString();
+    EXPECT_EQ(text.contains(QStringLiteral("tessavo --fill password")), GetParam().wayland) << text.toStdString();
+    EXPECT_EQ(text.contains(QStringLiteral("ctrl + ← 自动输入帐号")), !GetParam().wayland) << text.toStdString();
+    EXPECT_TRUE(started.main().GroupBox1->rect().contains(hint->geometry()))
+        << "the hint fits in its group: " << hint->geometry().width() << "x" << hint->geometry().height();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sessions, TypingModeHint,
+    testing::Values(SessionHintCase{"wayland", QByteArray("wayland"), std::nullopt, true},
+                    SessionHintCase{"waylandDisplayOnly", std::nullopt, QByteArray("wayland-1"), true},
+                    SessionHintCase{"x11", QByteArray("x11"), std::nullopt, false},
+                    SessionHintCase{"x11WithANestedWaylandDisplay", QByteArray("x11"), QByteArray("wayland-1"), false},
+                    SessionHintCase{"unnamed", std::nullopt, std::nullopt, false}),
+    [](const testing::TestParamInfo<SessionHintCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -15,11 +15,14 @@ std::string hex(unsigned value) {
 
 }  // namespace
 
-bool RecordingHotkeys::registerHotKey(int id, unsigned modifiers, std::uint8_t vk, Receiver receiver) {
+platform::HotkeyRegistration RecordingHotkeys::registerHotKey(int id, unsigned modifiers, std::uint8_t vk,
+                                                              Receiver receiver) {
     calls.push_back("register " + hex(static_cast<unsigned>(id)) + " " + std::to_string(modifiers) + " " + hex(vk));
-    if (heldElsewhere.count(vk)) return false;
+    if (!systemWide) return platform::HotkeyRegistration::NoHotkeys;
+    if (missingKeys.count(vk)) return platform::HotkeyRegistration::NoSuchKey;
+    if (heldElsewhere.count(vk)) return platform::HotkeyRegistration::HeldElsewhere;
     registered[id] = {modifiers, vk, std::move(receiver)};
-    return true;
+    return platform::HotkeyRegistration::Registered;
 }
 
 bool RecordingHotkeys::unregisterHotKey(int id) {

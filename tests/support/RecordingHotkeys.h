@@ -14,7 +14,8 @@ namespace tessavo::test {
 // System-wide hotkeys that record registrations and let a test press them as a user would.
 class RecordingHotkeys final : public platform::GlobalHotkeys {
 public:
-    bool registerHotKey(int id, unsigned modifiers, std::uint8_t vk, Receiver receiver) override;
+    platform::HotkeyRegistration registerHotKey(int id, unsigned modifiers, std::uint8_t vk,
+                                                Receiver receiver) override;
     bool unregisterHotKey(int id) override;
     void endHotkeyGrab() override;
     bool available() const override { return systemWide; }
@@ -32,6 +33,8 @@ public:
     int grabsEnded = 0;
     // Virtual keys that another program holds: registering them fails.
     std::set<std::uint8_t> heldElsewhere;
+    // Virtual keys the keyboard has no key for (Xwayland's first keymap): registering them fails.
+    std::set<std::uint8_t> missingKeys;
     // False: a display server without system-wide hotkeys, where every registration fails.
     bool systemWide = true;
     // When set, each end of the hotkey grab is also written here as "ungrab" (the recording

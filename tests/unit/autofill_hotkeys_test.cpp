@@ -133,6 +133,27 @@ TEST_F(AutoFillHotkeys, BothHotkeysHeldElsewhereAreNamedInOneMessage) {
                                         "无法注册，按下时不会自动输入。请关闭占用的程序，然后重新登录。")});
 }
 
+// Xwayland refuses a grab while its keymap lacks the key: no other program holds it then.
+TEST_F(AutoFillHotkeys, AKeyTheKeyboardLacksIsNotToldOfAsAnotherProgramsAndNoLaterLoginTellsOfIt) {
+    hotkeys->missingKeys = {0x25};
+    autofill::RegisterAutoFillHotkeys(targets);
+    EXPECT_TRUE(dialogs->takeTexts().empty());
+    EXPECT_EQ(hotkeys->registered.count(autofill::HotkeyAccountId()), 0u);
+    EXPECT_EQ(hotkeys->registered.count(autofill::HotkeyPasswordId()), 1u);
+
+    hotkeys->heldElsewhere = {0x27};
+    autofill::RegisterAutoFillHotkeys(targets);  // only the key another program holds is named
+    EXPECT_EQ(dialogs->takeTexts(), std::vector<QString>{QStringLiteral(
+                                        "热键 Ctrl + →（自动输入密码） 已被其他程序占用，无法注册，按下时不会自动输入。"
+                                        "请关闭占用的程序，然后重新登录。")});
+
+    hotkeys->missingKeys = {};
+    hotkeys->heldElsewhere = {};
+    autofill::RegisterAutoFillHotkeys(targets);  // the keyboard has the key now: both are ours
+    EXPECT_TRUE(dialogs->takeTexts().empty());
+    EXPECT_EQ(hotkeys->registered.size(), 2u);
+}
+
 TEST_F(AutoFillHotkeys, WithoutSystemWideHotkeysNothingIsToldOfAnotherProgram) {
     hotkeys->systemWide = false;
     hotkeys->heldElsewhere = {0x25, 0x27};
