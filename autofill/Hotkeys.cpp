@@ -9,13 +9,16 @@
 #include <utility>
 #include <vector>
 
+#include "autofill/PasteKeys.h"
 #include "autofill/Unit_SendKey.h"
 #include "platform/base/Error.h"
 #include "platform/base/Logging.h"
+#include "platform/desktop/Clipboard.h"
 #include "platform/desktop/Dialogs.h"
 #include "platform/desktop/Guard.h"
 #include "platform/desktop/SessionKind.h"
 #include "platform/keyboard/DesktopShortcuts.h"
+#include "platform/keyboard/FocusedWindow.h"
 #include "platform/keyboard/GlobalAtoms.h"
 #include "platform/keyboard/GlobalHotkeys.h"
 #include "platform/keyboard/InputMethod.h"
@@ -23,8 +26,6 @@
 
 namespace tessavo::autofill {
 namespace {
-
-namespace vk = platform::vk;
 
 constexpr std::size_t kHotkeyCount = kAutoFillHotkeys.size();
 
@@ -169,15 +170,26 @@ void letGoOfTheHotkey() {
     platform::keyboard().waitForModifiersReleased(kModifierReleaseWait);
 }
 
-// Ctrl+V with V held for 300 ms; nothing runs between the steps.
-void pasteKeys() {
+// The paste key (Ctrl+V, or a terminal's own) with its key held for 300 ms; nothing runs between
+// the steps.
+void pasteKeys(PasteKey pasteKey) {
+    const PasteChord chord = chordOf(pasteKey);
     platform::Keyboard& keyboard = platform::keyboard();
     const platform::TypingScope burst(keyboard);
-    sendKey(keyboard, vk::Control, 0);
-    sendKey(keyboard, vk::KeyV, 0);
+    for (const std::uint8_t modifier : chord.modifiers) sendKey(keyboard, modifier, 0);
+    sendKey(keyboard, chord.key, chord.flags);
     keyboard.sleep(300);
-    sendKey(keyboard, vk::KeyV, platform::KeyEventKeyUp);
-    sendKey(keyboard, vk::Control, platform::KeyEventKeyUp);
+    sendKey(keyboard, chord.key, chord.flags | platform::KeyEventKeyUp);
+    for (auto modifier = chord.modifiers.rbegin(); modifier != chord.modifiers.rend(); ++modifier)
+        sendKey(keyboard, *modifier, platform::KeyEventKeyUp);
+}
+
+// The key of the program that has the focus; one that pastes the primary selection finds the
+// field there too (the clipboard wipe empties both).
+PasteKey preparePaste(const QLineEdit* field) {
+    const PasteKey pasteKey = pasteKeyFor(platform::focusedWindow().focusedWindowClass());
+    if (pastesPrimarySelection(pasteKey)) platform::clipboard().setPrimaryText(field->text(), true);
+    return pasteKey;
 }
 
 void fill(QAbstractButton* copyButton, const QLineEdit* field, const AutoFillTargets& targets) {
@@ -188,9 +200,10 @@ void fill(QAbstractButton* copyButton, const QLineEdit* field, const AutoFillTar
                                                  : "nothing");
     if (targets.pasteMode->isChecked()) {
         platform::trigger(copyButton);  // copies the field and arms the clipboard wipe
+        const PasteKey pasteKey = preparePaste(field);
         platform::keyboard().sleep(800);
         letGoOfTheHotkey();
-        pasteKeys();
+        pasteKeys(pasteKey);
     }
     if (targets.keystrokeMode->isChecked()) {
         platform::keyboard().sleep(300);

@@ -18,6 +18,7 @@ TEST_PACKAGES=(libgtest-dev libgmock-dev sqlcipher xvfb xauth xdotool xclip x11-
 BENCH_PACKAGES=(libbenchmark-dev)
 TEST_PACKAGES+=(ibus ibus-libpinyin ibus-gtk3)  # IBus with Pinyin as GNOME starts it, and GTK's module for it
 TEST_PACKAGES+=(kwin-wayland xdg-desktop-portal xdg-desktop-portal-kde qtwayland5 plasma-wayland-protocols)  # a headless KDE desktop: KWin, the desktop portal with KDE's backend (Qt 5 on Wayland), KWin's fake input for the harness's keys
+TEST_PACKAGES+=(xfce4-terminal konsole)  # a VTE terminal and Konsole: paste mode sends them their own paste key
 
 ensure_packages() {
     local missing=()

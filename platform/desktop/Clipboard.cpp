@@ -13,6 +13,19 @@
 namespace tessavo::platform {
 namespace {
 
+void setQtText(const QString& text, bool secret, QClipboard::Mode mode) {
+    auto data = std::make_unique<QMimeData>();
+    data->setText(text);
+    if (secret) data->setData(QStringLiteral("x-kde-passwordManagerHint"), QByteArrayLiteral("secret"));
+    QGuiApplication::clipboard()->setMimeData(data.release(), mode);
+}
+
+// The program's windows are on X11 (Xwayland in a Wayland session), whose programs read the
+// primary selection from there.
+void setX11PrimaryText(const QString& text, bool secret) {
+    if (QGuiApplication::clipboard()->supportsSelection()) setQtText(text, secret, QClipboard::Selection);
+}
+
 class SystemClipboard final : public Clipboard {
 public:
     // X11 has no clipboard lock to take: opening always succeeds.
@@ -26,12 +39,8 @@ public:
         clearX11Selections();
     }
 
-    void setText(const QString& text, bool secret) override {
-        auto data = std::make_unique<QMimeData>();
-        data->setText(text);
-        if (secret) data->setData(QStringLiteral("x-kde-passwordManagerHint"), QByteArrayLiteral("secret"));
-        QGuiApplication::clipboard()->setMimeData(data.release(), QClipboard::Clipboard);
-    }
+    void setText(const QString& text, bool secret) override { setQtText(text, secret, QClipboard::Clipboard); }
+    void setPrimaryText(const QString& text, bool secret) override { setX11PrimaryText(text, secret); }
 
     QString lastError() const override { return {}; }
 };
@@ -47,6 +56,9 @@ public:
         clearX11Selections();
     }
     void setText(const QString& text, bool secret) override { wayland_.setText(text, secret); }
+    // Only an X11 window is told to paste from the primary selection (the focus of a native one
+    // is unknown), and Xwayland's programs read it from the X server.
+    void setPrimaryText(const QString& text, bool secret) override { setX11PrimaryText(text, secret); }
     QString lastError() const override { return {}; }
 
 private:

@@ -17,6 +17,9 @@ public:
     virtual void empty() = 0;
     // A secret carries the hint that keeps clipboard managers from storing it.
     virtual void setText(const QString& text, bool secret) = 0;
+    // The primary selection becomes the text too, for the programs that paste from it (xterm's
+    // Shift+Insert); the secret hint as for setText.
+    virtual void setPrimaryText(const QString& text, bool secret) = 0;
     virtual QString lastError() const = 0;
 };
 

@@ -19,6 +19,7 @@ inline constexpr std::uint8_t Menu = 0x12;  // Alt
 inline constexpr std::uint8_t Capital = 0x14;
 inline constexpr std::uint8_t Left = 0x25;
 inline constexpr std::uint8_t Right = 0x27;
+inline constexpr std::uint8_t Insert = 0x2D;
 inline constexpr std::uint8_t Delete = 0x2E;
 inline constexpr std::uint8_t KeyV = 0x56;
 inline constexpr std::uint8_t NumLock = 0x90;

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@
 #include "tests/support/ProgramFixture.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/RecordingClipboard.h"
+#include "tests/support/RecordingFocusedWindow.h"
 #include "tests/support/RecordingHotkeys.h"
 #include "tests/support/RecordingInputMethod.h"
 #include "tests/support/RecordingKeyboard.h"
@@ -270,6 +272,62 @@ TEST_P(AutoFillModes, TheModeIsReadAtEveryPressSavedOrNot) {
 
 INSTANTIATE_TEST_SUITE_P(BothHotkeys, AutoFillModes, ::testing::Values(Hotkey::Account, Hotkey::Password),
                          [](const auto& info) { return info.param == Hotkey::Account ? "Account" : "Password"; });
+
+// A terminal takes Ctrl+V as a control character: paste mode sends the paste key of the program
+// whose window has the focus, and for one that pastes the primary selection puts the field there too.
+struct PasteKeyCase {
+    const char* name;
+    std::optional<platform::WindowClass> focused;
+    const char* keys;  // between the burst's begin and end
+    bool primary;
+};
+
+class PasteKeyOfTheFocusedProgram : public AutoFill, public ::testing::WithParamInterface<PasteKeyCase> {
+protected:
+    test::ScopedRecordingFocusedWindow focus;
+};
+
+TEST_P(PasteKeyOfTheFocusedProgram, IsSentAfterTheCopy) {
+    logIn();
+    choose(QStringLiteral("alice"), QStringLiteral("Pw-9 x"));
+    useMode(Mode::Paste);
+    focus->focused = GetParam().focused;
+
+    press(Hotkey::Password);
+
+    EXPECT_EQ(keyboard->timelineText(),
+              std::string("sleep 800 ungrab modifiers 2000 begin ") + GetParam().keys + " end");
+    std::vector<std::string> copies{"text Pw-9 x (secret)"};
+    if (GetParam().primary) copies.push_back("primary Pw-9 x (secret)");
+    EXPECT_EQ(clipboard->calls, copies);
+    EXPECT_TRUE(keyboard->keysDown().empty());
+    EXPECT_TRUE(main().Timer_ClearClipbrd->isActive());
+
+    // The wipe empties what the paste key read, the primary selection too.
+    QMetaObject::invokeMethod(main().Timer_ClearClipbrd, "timeout");
+    EXPECT_TRUE(clipboard->text.isEmpty());
+    EXPECT_TRUE(clipboard->primary.isEmpty());
+}
+
+const char* const kCtrlV = "Ctrl↓ V↓ sleep 300 V↑ Ctrl↑";
+const char* const kCtrlShiftV = "Ctrl↓ Shift↓ V↓ sleep 300 V↑ Shift↑ Ctrl↑";
+const char* const kShiftInsert = "Shift↓ Ins*↓ sleep 300 Ins*↑ Shift↑";
+
+INSTANTIATE_TEST_SUITE_P(
+    Programs, PasteKeyOfTheFocusedProgram,
+    ::testing::Values(PasteKeyCase{"xterm", platform::WindowClass{"xterm", "XTerm"}, kShiftInsert, true},
+                      PasteKeyCase{"xtermRenamed", platform::WindowClass{"mine", "XTerm"}, kShiftInsert, true},
+                      PasteKeyCase{"urxvt", platform::WindowClass{"urxvt", "URxvt"}, kShiftInsert, true},
+                      PasteKeyCase{"gnomeTerminal", platform::WindowClass{"gnome-terminal-server", "Gnome-terminal"},
+                                   kCtrlShiftV, false},
+                      PasteKeyCase{"xfce4Terminal", platform::WindowClass{"xfce4-terminal", "Xfce4-terminal"},
+                                   kCtrlShiftV, false},
+                      PasteKeyCase{"konsole", platform::WindowClass{"konsole", "konsole"}, kCtrlShiftV, false},
+                      PasteKeyCase{"alacritty", platform::WindowClass{"Alacritty", "Alacritty"}, kCtrlShiftV, false},
+                      PasteKeyCase{"firefox", platform::WindowClass{"Navigator", "firefox"}, kCtrlV, false},
+                      PasteKeyCase{"gedit", platform::WindowClass{"gedit", "Gedit"}, kCtrlV, false},
+                      PasteKeyCase{"noWindowKnown", std::nullopt, kCtrlV, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A password is handed to the key sender unchanged, so its command characters act as commands.
 struct KeyLanguageCase {

@@ -23,6 +23,7 @@ void RecordingClipboard::empty() {
     calls.push_back("empty");
     if (failEmpty) throw Error(error);
     text.clear();
+    primary.clear();
     secret = false;
 }
 
@@ -30,6 +31,11 @@ void RecordingClipboard::setText(const QString& copied, bool isSecret) {
     calls.push_back("text " + copied.toStdString() + (isSecret ? " (secret)" : ""));
     text = copied;
     secret = isSecret;
+}
+
+void RecordingClipboard::setPrimaryText(const QString& copied, bool isSecret) {
+    calls.push_back("primary " + copied.toStdString() + (isSecret ? " (secret)" : ""));
+    primary = copied;
 }
 
 }  // namespace tessavo::test

@@ -17,13 +17,15 @@ public:
     void close() override;
     void empty() override;
     void setText(const QString& copied, bool isSecret) override;
+    void setPrimaryText(const QString& copied, bool isSecret) override;
     QString lastError() const override { return error; }
 
-    // Every call in order: "open", "open failed", "close", "empty", "text <text>" (with
-    // " (secret)" for a secret).
+    // Every call in order: "open", "open failed", "close", "empty", "text <text>", "primary <text>"
+    // (with " (secret)" for a secret).
     std::vector<std::string> calls;
     // What the clipboard holds; emptying clears it.
     QString text;
+    QString primary;
     bool secret = false;
     // While true, open() fails and lastError() gives `error`.
     bool refuseOpen = false;
