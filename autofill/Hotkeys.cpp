@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "autofill/Unit_SendKey.h"
 #include "platform/base/Error.h"
 #include "platform/base/Logging.h"
+#include "platform/base/Wipe.h"
 #include "platform/desktop/Clipboard.h"
 #include "platform/desktop/Dialogs.h"
 #include "platform/desktop/Guard.h"
@@ -192,22 +194,62 @@ PasteKey preparePaste(const QLineEdit* field) {
     return pasteKey;
 }
 
+void pasteThroughTheClipboard(QAbstractButton* copyButton, const QLineEdit* field) {
+    platform::trigger(copyButton);  // copies the field and arms the clipboard wipe
+    const PasteKey pasteKey = preparePaste(field);
+    platform::keyboard().sleep(800);
+    letGoOfTheHotkey();
+    pasteKeys(pasteKey);
+}
+
+// The characters of the text, read as the key language, that the keyboard cannot type.
+std::u16string charactersTheKeyboardLacks(const QString& text) {
+    std::u16string typed = CharactersTyped(text);
+    std::u16string lacking = platform::keyboard().charactersItLacks(typed);
+    platform::wipe(typed);
+    return lacking;
+}
+
+// A text in which the key language sees nothing but characters types what a paste gives.
+bool typesAsWritten(const QString& text) {
+    return std::none_of(text.begin(), text.end(), [](QChar c) { return QStringLiteral("+^%()~{}").contains(c); });
+}
+
+QString lacksCharacters(const std::u16string& lacking) {
+    QString shown = QString::fromStdU16String(lacking);
+    QString message = QStringLiteral(
+                          "无法自动输入：桌面的键盘布局中没有字符“%1”，按键打不出它；为免只输入一部分，"
+                          "什么也没有输入。请在“软件设置”中改用“帐号密码粘贴式”，再自动输入。")
+                          .arg(shown);
+    platform::wipe(shown);
+    return message;
+}
+
 void fill(QAbstractButton* copyButton, const QLineEdit* field, const AutoFillTargets& targets) {
     // Which field and which path, never what the field holds.
     qCDebug(lcAutofill, "filling the %s by %s", field == targets.account ? "account name" : "password",
             targets.pasteMode->isChecked()       ? "paste"
             : targets.keystrokeMode->isChecked() ? "keystrokes"
                                                  : "nothing");
-    if (targets.pasteMode->isChecked()) {
-        platform::trigger(copyButton);  // copies the field and arms the clipboard wipe
-        const PasteKey pasteKey = preparePaste(field);
-        platform::keyboard().sleep(800);
-        letGoOfTheHotkey();
-        pasteKeys(pasteKey);
-    }
+    if (targets.pasteMode->isChecked()) pasteThroughTheClipboard(copyButton, field);
     if (targets.keystrokeMode->isChecked()) {
         platform::keyboard().sleep(300);
         const QString text = field->text();
+        // A text with a character the desktop's layout lacks would arrive without it: not one key
+        // of it goes out. Pasted it arrives whole, where the key language adds nothing to it.
+        std::u16string lacking = charactersTheKeyboardLacks(text);
+        if (!lacking.empty()) {
+            const bool paste = typesAsWritten(text);
+            qCDebug(lcAutofill, "the desktop's layout lacks characters of the text: %s",
+                    paste ? "pasted instead" : "nothing is typed");
+            if (paste) {
+                pasteThroughTheClipboard(copyButton, field);
+            } else {
+                platform::inform(lacksCharacters(lacking));
+            }
+            platform::wipe(lacking);
+            return;
+        }
         letGoOfTheHotkey();
         // A Chinese input method would turn the letters into candidates: direct input for the burst.
         const platform::DirectInputScope directInput(platform::inputMethod(), platform::keyboard(),

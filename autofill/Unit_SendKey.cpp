@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "platform/base/AnsiCodePage.h"
 #include "platform/base/Error.h"
@@ -58,19 +59,24 @@ constexpr std::array<std::uint64_t, 4> ExtendedKeySet = [] {
 
 bool isExtendedKey(std::uint8_t code) { return (ExtendedKeySet[code / 64] >> (code % 64)) & 1; }
 
-void showMessage(const char* text) { platform::dialogs().show({QStringLiteral("SendKeys"), QString::fromUtf8(text)}); }
+// A look at what a text would type shows no message: the typing itself does.
+enum class Messages { Shown, Kept };
+
+void showMessage(Messages messages, const char* text) {
+    if (messages == Messages::Shown) platform::dialogs().show({QStringLiteral("SendKeys"), QString::fromUtf8(text)});
+}
 
 // The code of a named key, or NoKeyCode after telling the user the name has no key: an
 // unknown name, or a key this keyboard lacks (Print, the Clear key, F13 to F16 on many
 // layouts), which would otherwise be skipped without a word. Num Lock needs no key: it is
 // flipped in the keyboard state.
-std::uint16_t FindKeyName(Keyboard& keyboard, std::string_view name) {
+std::uint16_t FindKeyName(Keyboard& keyboard, std::string_view name, Messages messages) {
     const auto* row = std::lower_bound(KeyNameTable.begin(), KeyNameTable.end(), KeyName{name, 0}, nameBefore);
     if (row != KeyNameTable.end() && row->name == name) {
         const auto key = static_cast<std::uint8_t>(row->code & 0xFF);
         if (key == vk::NumLock || keyboard.mapVirtualKey(key) != 0) return row->code;
     }
-    showMessage(kNoKeyMessage);
+    showMessage(messages, kNoKeyMessage);
     return NoKeyCode;
 }
 
@@ -117,13 +123,13 @@ private:
 // One call of the sender: the text, the read position, the held-modifier marks, the group flag.
 class KeySender {
 public:
-    KeySender(Keyboard& keyboard, std::u16string_view text, bool wait)
-        : keyboard_(keyboard), text_(text), wait_(wait) {}
+    KeySender(Keyboard& keyboard, std::u16string_view text, bool wait, Messages messages = Messages::Shown)
+        : keyboard_(keyboard), text_(text), wait_(wait), messages_(messages) {}
 
     bool run() {
         while (position_ < text_.size()) {
             if (!step(text_[position_])) {
-                showMessage(kNoCloseMessage);
+                showMessage(messages_, kNoCloseMessage);
                 finish();
                 return false;
             }
@@ -176,7 +182,7 @@ private:
     void typeCharacter(char16_t c) {
         const std::uint16_t code = keyboard_.vkKeyScan(c);
         if (code == NoKeyCode) {
-            showMessage(kNoKeyMessage);
+            showMessage(messages_, kNoKeyMessage);
             return;
         }
         TypeKeyCode(code, 1, true);
@@ -215,7 +221,7 @@ private:
             name = name.substr(0, blank);
         }
         const std::uint16_t code = name.size() == 1 ? keyboard_.vkKeyScan(static_cast<unsigned char>(name.front()))
-                                                    : FindKeyName(keyboard_, name);
+                                                    : FindKeyName(keyboard_, name, messages_);
         if (code == NoKeyCode) return;
         TypeKeyCode(code, count, true);
         ReleaseMarkedModifiers();
@@ -293,6 +299,7 @@ private:
     Keyboard& keyboard_;
     const std::u16string_view text_;
     const bool wait_;
+    const Messages messages_;
     std::size_t position_ = 0;
     bool shiftHeld_ = false;
     bool ctrlHeld_ = false;
@@ -300,11 +307,51 @@ private:
     bool group_ = false;
 };
 
+// A keyboard that sends nothing and notes every character the sender asks a key for.
+class CharacterNotes final : public Keyboard {
+public:
+    ~CharacterNotes() override { platform::wipe(characters_); }
+
+    void keybdEvent(std::uint8_t, std::uint8_t, std::uint32_t) override {}
+    std::uint32_t mapVirtualKey(std::uint8_t) override { return 1; }  // every named key is there
+    std::uint16_t vkKeyScan(char16_t ch) override {
+        characters_ += ch;
+        return 'A';  // a key without modifiers: nothing else is asked about the character
+    }
+    bool keyToggled(std::uint8_t) override { return false; }
+    State keyboardState() override { return {}; }
+    void setKeyboardState(const State&) override {}
+    void drainOwnKeyboardMessages() override {}
+    void sleep(int) override {}
+    void beginTyping() override {}
+    void endTyping() override {}
+    bool waitForModifiersReleased(int) override { return true; }
+
+    std::u16string& characters() { return characters_; }
+
+private:
+    std::u16string characters_;
+};
+
+std::u16string_view unitsOf(QStringView text) {
+    const std::u16string_view units(text.utf16(), static_cast<std::size_t>(text.size()));
+    return units.substr(0, units.find(u'\0'));
+}
+
 }  // namespace
 
+std::u16string CharactersTyped(QStringView text) {
+    CharacterNotes notes;
+    try {
+        KeySender(notes, unitsOf(text), false, Messages::Kept).run();
+    } catch (const Error&) {
+        // A bad repeat count: the typing itself stops there and says so.
+    }
+    return std::exchange(notes.characters(), {});
+}
+
 bool SendKeyString(QStringView text, bool wait) {
-    std::u16string_view units(text.utf16(), static_cast<std::size_t>(text.size()));
-    units = units.substr(0, units.find(u'\0'));
+    const std::u16string_view units = unitsOf(text);
     if (units.empty()) return false;
     Keyboard& keyboard = platform::keyboard();
     const platform::TypingScope typing(keyboard);

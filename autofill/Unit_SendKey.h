@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStringView>
+#include <string>
 
 namespace tessavo::autofill {
 
@@ -18,5 +19,10 @@ namespace tessavo::autofill {
 // platform::dialogs() in a box titled "SendKeys".
 // A QString, a std::u16string or a u"" literal all pass as the view; nothing is copied.
 bool SendKeyString(QStringView text, bool wait);
+
+// The characters SendKeyString would ask the keyboard keys for, in order, one entry per time
+// (the key language's signs and named keys are not characters): nothing is sent or shown.
+// The caller wipes the result.
+std::u16string CharactersTyped(QStringView text);
 
 }  // namespace tessavo::autofill

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "platform/keyboard/KeyboardLayout.h"
 
@@ -83,6 +85,10 @@ public:
     // The layout of the keymap's active group where the keyboard can tell (the X server names
     // its layouts); an empty layout where it cannot.
     virtual KeyboardLayout activeLayout() { return {}; }
+    // The characters of the text (each once, in their order) that no key of the desktop's
+    // layout gives, where the keyboard cannot lend them a key: a fill must type none of a text
+    // with any of them, or it would arrive without them. Keyboards that lend keys lack none.
+    virtual std::u16string charactersItLacks(std::u16string_view /*characters*/) { return {}; }
 };
 
 // The program's keyboard: the X11 one unless a test installed another.

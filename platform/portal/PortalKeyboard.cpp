@@ -1,19 +1,47 @@
 #include "platform/portal/PortalKeyboard.h"
 
+#include <QCoreApplication>
 #include <chrono>
 #include <thread>
 #include <utility>
 
 #include "platform/base/Error.h"
+#include "platform/base/Logging.h"
 #include "platform/keyboard/UsKeyboardLayout.h"
+#include "platform/wayland/WaylandSeatKeymap.h"
 
 namespace tessavo::platform {
 
 std::unique_ptr<Keyboard> makePortalKeyboard() {
-    return std::make_unique<PortalKeyboard>(QDBusConnection::sessionBus());
+    const QString tokenFile = QCoreApplication::instance()
+                                  ? QCoreApplication::applicationDirPath() + QStringLiteral("/RemoteDesktop.token")
+                                  : QString();
+    return std::make_unique<PortalKeyboard>(QDBusConnection::sessionBus(), PortalKeyboard::seatKeymapOfTheSession,
+                                            tokenFile);
 }
 
-PortalKeyboard::PortalKeyboard(const QDBusConnection& bus) : session_(bus) { session_.start(); }
+PortalKeyboard::PortalKeyboard(const QDBusConnection& bus, DesktopKeymap desktopKeymap, QString restoreTokenFile)
+    : session_(bus, std::move(restoreTokenFile)), desktopKeymap_(std::move(desktopKeymap)) {
+    session_.start();
+}
+
+std::optional<WaylandKeymap> PortalKeyboard::seatKeymapOfTheSession() { return seatKeymapOf(nullptr); }
+
+std::u16string PortalKeyboard::charactersItLacks(std::u16string_view characters) {
+    const std::optional<WaylandKeymap> keymap = desktopKeymap_();
+    if (!keymap) {
+        // Nothing to look at (no Wayland display reached): the keys go out unchecked, as before.
+        qCWarning(lcPlatform, "the desktop's keyboard layout is unknown: the characters are not checked against it");
+        return {};
+    }
+    std::u16string lacking;
+    for (const char16_t ch : characters) {
+        const KeySymbol keysym = keysymOfCharacter(ch);
+        if (keysym != 0 && keymap->keyFor(keysym) != 0) continue;
+        if (lacking.find(ch) == std::u16string::npos) lacking += ch;
+    }
+    return lacking;
+}
 
 PortalKeyboard::~PortalKeyboard() {
     // After the application has quit the session is closed already and nothing is down.

@@ -2,11 +2,14 @@
 
 #include <QDBusConnection>
 #include <array>
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "platform/keyboard/Keyboard.h"
 #include "platform/portal/PortalKeys.h"
 #include "platform/portal/PortalRemoteDesktop.h"
+#include "platform/wayland/WaylandKeymap.h"
 
 namespace tessavo::platform {
 
@@ -16,8 +19,14 @@ namespace tessavo::platform {
 // no key state, so the keyboard state is the object's own array and nothing is waited for.
 class PortalKeyboard final : public Keyboard {
 public:
-    // Asks the portal on the bus for the keyboard; the answer comes through the event loop.
-    explicit PortalKeyboard(const QDBusConnection& bus);
+    // The layout the desktop types with, read afresh before each fill; none when unknown.
+    using DesktopKeymap = std::function<std::optional<WaylandKeymap>()>;
+
+    // Asks the portal on the bus for the keyboard; the answer comes through the event loop. The
+    // desktop's layout is by default the Wayland seat's of $WAYLAND_DISPLAY; restoreTokenFile
+    // keeps the portal's token for the answer (none: the desktop asks at every start).
+    explicit PortalKeyboard(const QDBusConnection& bus, DesktopKeymap desktopKeymap = seatKeymapOfTheSession,
+                            QString restoreTokenFile = {});
     // Lets go of any key still down and closes the session.
     ~PortalKeyboard() override;
     PortalKeyboard(const PortalKeyboard&) = delete;
@@ -35,6 +44,10 @@ public:
     void endTyping() override;
     bool waitForModifiersReleased(int maxMilliseconds) override;
     TypingAccess typingAccess() override { return session_.access(); }
+    // The desktop takes any keysym and drops those its layout lacks without a word.
+    std::u16string charactersItLacks(std::u16string_view characters) override;
+
+    static std::optional<WaylandKeymap> seatKeymapOfTheSession();
 
     // The session, for those who wait for the desktop's answer.
     PortalRemoteDesktop& session() { return session_; }
@@ -43,13 +56,15 @@ private:
     void releaseAll();
 
     PortalRemoteDesktop session_;
+    DesktopKeymap desktopKeymap_;
     PortalKeys keys_;
     State state_{};
     std::array<KeySymbol, 256> down_{};  // virtual key -> the keysym it went down as
     int typingDepth_ = 0;
 };
 
-// The keyboard through the portal on the session bus.
+// The keyboard through the portal on the session bus, its restore token kept beside the
+// settings file Config.ini, in the application's folder.
 std::unique_ptr<Keyboard> makePortalKeyboard();
 
 }  // namespace tessavo::platform

@@ -15,8 +15,10 @@ constexpr int kProbeTimeoutMilliseconds = 5000;
 
 }  // namespace
 
-bool portalOffers(const QDBusConnection& bus, const QString& interface) {
-    if (!bus.isConnected()) return false;
+bool portalOffers(const QDBusConnection& bus, const QString& interface) { return portalVersion(bus, interface) >= 1; }
+
+uint portalVersion(const QDBusConnection& bus, const QString& interface) {
+    if (!bus.isConnected()) return 0;
     QDBusMessage get =
         QDBusMessage::createMethodCall(QLatin1String(portal::kService), QLatin1String(portal::kObjectPath),
                                        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
@@ -24,11 +26,11 @@ bool portalOffers(const QDBusConnection& bus, const QString& interface) {
     const QDBusMessage reply = bus.call(get, QDBus::Block, kProbeTimeoutMilliseconds);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
         qCDebug(lcPlatform) << "the desktop portal offers no" << interface << ":" << reply.errorName();
-        return false;
+        return 0;
     }
     const uint version = reply.arguments().constFirst().value<QDBusVariant>().variant().toUInt();
     qCDebug(lcPlatform) << "the desktop portal offers" << interface << "version" << version;
-    return version >= 1;
+    return version;
 }
 
 bool sessionPortalOffers(const QString& interface) {

@@ -3,9 +3,14 @@
 #include <QCoreApplication>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QTimer>
 #include <QVariantMap>
+#include <cstring>
+#include <utility>
 
 #include "platform/base/Logging.h"
+#include "platform/files/WholeFile.h"
+#include "platform/portal/PortalProbe.h"
 #include "platform/portal/PortalRequest.h"
 
 namespace tessavo::platform {
@@ -15,6 +20,14 @@ const QString kRemoteDesktop = QStringLiteral("org.freedesktop.portal.RemoteDesk
 constexpr std::uint32_t kKeyboardDevice = 1;
 // A key event is answered at once; a portal that hangs must not hold the typing up for long.
 constexpr int kNotifyTimeoutMilliseconds = 2000;
+// A program started with the desktop may ask before the desktop has a screen to ask on: a Start
+// that fails is tried again every second for this long after the first.
+constexpr int kRetryMilliseconds = 1000;
+constexpr qint64 kRetryForMilliseconds = 30000;
+// From this version on the portal remembers an answer through a restore token.
+constexpr uint kRestoreTokenVersion = 2;
+constexpr uint kPersistUntilRevoked = 2;
+constexpr std::size_t kMaxTokenBytes = 4096;
 
 // KDE's portal finds the key of a keysym through a US keymap until it has sent a key, whatever
 // the user's layout: a first fill on a German layout would type "Ü" for "{".
@@ -24,7 +37,8 @@ bool firstKeysReadAsUs() {
 
 }  // namespace
 
-PortalRemoteDesktop::PortalRemoteDesktop(const QDBusConnection& bus) : bus_(bus) {
+PortalRemoteDesktop::PortalRemoteDesktop(const QDBusConnection& bus, QString restoreTokenFile)
+    : bus_(bus), restoreTokenFile_(std::move(restoreTokenFile)) {
     // The program's keyboard lives until the very end, after the bus connection is gone.
     if (QCoreApplication::instance()) {
         connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, &PortalRemoteDesktop::close);
@@ -49,6 +63,12 @@ void PortalRemoteDesktop::start() {
         settle(TypingAccess::Refused, "no session bus");
         return;
     }
+    version_ = portalVersion(bus_, kRemoteDesktop);
+    asking_.start();
+    createSession();
+}
+
+void PortalRemoteDesktop::createSession() {
     const QVariantMap options{{QStringLiteral("session_handle_token"), portal::newToken()}};
     portal::PortalRequest::start(this, bus_, kRemoteDesktop, QStringLiteral("CreateSession"), {}, options,
                                  [this](std::uint32_t code, const QVariantMap& results) {
@@ -59,13 +79,20 @@ void PortalRemoteDesktop::start() {
                                      }
                                      bus_.connect(QLatin1String(portal::kService), session_,
                                                   QLatin1String(portal::kSessionInterface), QStringLiteral("Closed"),
-                                                  this, SLOT(Closed(QVariantMap)));
+                                                  this, SLOT(Closed(QVariantMap, QDBusMessage)));
                                      selectDevices();
                                  });
 }
 
 void PortalRemoteDesktop::selectDevices() {
-    const QVariantMap options{{QStringLiteral("types"), QVariant::fromValue(kKeyboardDevice)}};
+    QVariantMap options{{QStringLiteral("types"), QVariant::fromValue(kKeyboardDevice)}};
+    sentRestoreToken_ = false;
+    if (version_ >= kRestoreTokenVersion && !restoreTokenFile_.isEmpty()) {
+        options.insert(QStringLiteral("persist_mode"), QVariant::fromValue(kPersistUntilRevoked));
+        const QString token = tokenRejected_ ? QString() : restoreToken();
+        if (!token.isEmpty()) options.insert(QStringLiteral("restore_token"), token);
+        sentRestoreToken_ = !token.isEmpty();
+    }
     portal::PortalRequest::start(this, bus_, kRemoteDesktop, QStringLiteral("SelectDevices"),
                                  {QVariant::fromValue(QDBusObjectPath(session_))}, options,
                                  [this](std::uint32_t code, const QVariantMap&) {
@@ -79,17 +106,55 @@ void PortalRemoteDesktop::selectDevices() {
 
 void PortalRemoteDesktop::startSession() {
     // No window of ours stands for the question: the desktop shows it on its own.
-    portal::PortalRequest::start(
-        this, bus_, kRemoteDesktop, QStringLiteral("Start"),
-        {QVariant::fromValue(QDBusObjectPath(session_)), QString()}, {},
-        [this](std::uint32_t code, const QVariantMap& results) {
-            const bool keyboard = results.value(QStringLiteral("devices")).toUInt() & kKeyboardDevice;
-            if (code != portal::kGranted || !keyboard) {
-                settle(TypingAccess::Refused, code == portal::kCancelled ? "the user said no" : "the desktop said no");
-                return;
-            }
-            settle(TypingAccess::Granted, "the keyboard is ours");
-        });
+    portal::PortalRequest::start(this, bus_, kRemoteDesktop, QStringLiteral("Start"),
+                                 {QVariant::fromValue(QDBusObjectPath(session_)), QString()}, {},
+                                 [this](std::uint32_t code, const QVariantMap& results) { started(code, results); });
+}
+
+void PortalRemoteDesktop::started(std::uint32_t code, const QVariantMap& results) {
+    const bool keyboard = results.value(QStringLiteral("devices")).toUInt() & kKeyboardDevice;
+    if (code == portal::kGranted && keyboard) {
+        keepRestoreToken(results.value(QStringLiteral("restore_token")).toString());
+        settle(TypingAccess::Granted, "the keyboard is ours");
+        return;
+    }
+    if (code == portal::kFailed && sentRestoreToken_) {
+        // The portal no longer knows the answer the token stood for: the user is asked.
+        tokenRejected_ = true;
+        askAgain("the portal did not take the restore token");
+        return;
+    }
+    if (code == portal::kFailed && asking_.elapsed() < kRetryForMilliseconds) {
+        askAgain("the desktop could not ask yet");
+        return;
+    }
+    settle(TypingAccess::Refused, code == portal::kCancelled ? "the user said no" : "the desktop said no");
+}
+
+void PortalRemoteDesktop::askAgain(const char* why) {
+    qCDebug(lcPlatform, "asking the desktop portal again: %s", why);
+    // The portal closes a session it did not start: that one is forgotten, its Closed too.
+    bus_.disconnect(QLatin1String(portal::kService), session_, QLatin1String(portal::kSessionInterface),
+                    QStringLiteral("Closed"), this, SLOT(Closed(QVariantMap, QDBusMessage)));
+    session_.clear();
+    QTimer::singleShot(kRetryMilliseconds, this, [this] {
+        if (access_ == TypingAccess::Asking) createSession();
+    });
+}
+
+QString PortalRemoteDesktop::restoreToken() const {
+    const FileContent file = readWholeFile(restoreTokenFile_, kMaxTokenBytes);
+    return file.outcome == ReadOutcome::Ok ? QString::fromUtf8(file.bytes).trimmed() : QString();
+}
+
+void PortalRemoteDesktop::keepRestoreToken(const QString& token) const {
+    // A token lets a later start of any program of the user's type without asking: the user's alone.
+    if (restoreTokenFile_.isEmpty() || token.isEmpty()) return;
+    const WriteResult written =
+        writePrivateFile(restoreTokenFile_, token.toUtf8().toStdString(), ExistingFile::Replace);
+    if (written.outcome != WriteOutcome::Written) {
+        qCWarning(lcPlatform, "the desktop portal's restore token cannot be kept: %s", std::strerror(written.error));
+    }
 }
 
 void PortalRemoteDesktop::tapHarmlessKey() {
@@ -116,7 +181,23 @@ bool PortalRemoteDesktop::notifyKeysym(std::uint32_t keysym, bool pressed) {
     return false;
 }
 
-void PortalRemoteDesktop::Closed(const QVariantMap&) { settle(TypingAccess::Ended, "the desktop closed the session"); }
+void PortalRemoteDesktop::Closed(const QVariantMap&, const QDBusMessage& message) {
+    // A session given up for a new one may still tell of its end.
+    if (message.path() != session_) return;
+    // The portal closes a session it did not start, after the answer that says why: only a
+    // session that was granted can be taken back.
+    switch (access_) {
+        case TypingAccess::Granted:
+            settle(TypingAccess::Ended, "the desktop closed the session");
+            break;
+        case TypingAccess::Asking:
+            settle(TypingAccess::Refused, "the desktop closed the session before it answered");
+            break;
+        case TypingAccess::Refused:
+        case TypingAccess::Ended:
+            break;
+    }
+}
 
 void PortalRemoteDesktop::settle(TypingAccess access, const char* why) {
     if (access == TypingAccess::Granted) {

@@ -5,12 +5,22 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QRandomGenerator>
+#include <QSet>
 #include <atomic>
 #include <utility>
 
 #include "platform/base/Logging.h"
 
 namespace tessavo::platform::portal {
+namespace {
+
+// The bus connections on which the portal has answered a call, and so knows who we are.
+QSet<QString>& identifiedConnections() {
+    static QSet<QString> connections;
+    return connections;
+}
+
+}  // namespace
 
 QString newToken() {
     static std::atomic<unsigned> counter{0};
@@ -40,6 +50,7 @@ void PortalRequest::start(QObject* context, const QDBusConnection& bus, const QS
     const QString token = newToken();
     options.insert(QStringLiteral("handle_token"), token);
     arguments << options;
+    request->identifyWithTheCall();
     if (!request->subscribe(predictedPath(bus, "request", token))) {
         request->finish(kFailed, {});
         return;
@@ -49,6 +60,10 @@ void PortalRequest::start(QObject* context, const QDBusConnection& bus, const QS
     call.setArguments(arguments);
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), request);
     connect(watcher, &QDBusPendingCallWatcher::finished, request, &PortalRequest::callFinished);
+}
+
+void PortalRequest::identifyWithTheCall() {
+    if (!identifiedConnections().contains(bus_.name())) readable_.emplace();
 }
 
 bool PortalRequest::subscribe(const QString& path) {
@@ -68,11 +83,13 @@ void PortalRequest::callFinished(QDBusPendingCallWatcher* watcher) {
     watcher->deleteLater();
     const QDBusPendingReply<QDBusObjectPath> reply = *watcher;
     if (reply.isError()) {
+        readable_.reset();
         qCWarning(lcPlatform) << "the desktop portal refused the call" << method_ << ":" << reply.error().name()
                               << reply.error().message();
         finish(kFailed, {});
         return;
     }
+    identified();
     // An older portal makes up its own path: the answer comes there.
     const QString actual = reply.value().path();
     if (!finished_ && actual != path_) {
@@ -81,11 +98,21 @@ void PortalRequest::callFinished(QDBusPendingCallWatcher* watcher) {
     }
 }
 
-void PortalRequest::Response(uint code, const QVariantMap& results) { finish(code, results); }
+void PortalRequest::identified() {
+    identifiedConnections().insert(bus_.name());
+    readable_.reset();
+}
+
+void PortalRequest::Response(uint code, const QVariantMap& results) {
+    // An answer comes only to a call the portal took, from a caller it knows.
+    identified();
+    finish(code, results);
+}
 
 void PortalRequest::finish(std::uint32_t code, const QVariantMap& results) {
     if (finished_) return;
     finished_ = true;
+    readable_.reset();  // a call that failed: the next one tries again
     unsubscribe();
     qCDebug(lcPlatform) << "the desktop portal answered" << method_ << "with" << code;
     // The answer may start the next request; this one is gone once the event loop comes back.

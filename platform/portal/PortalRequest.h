@@ -7,6 +7,9 @@
 #include <QVariantMap>
 #include <cstdint>
 #include <functional>
+#include <optional>
+
+#include "platform/process/Hardening.h"
 
 class QDBusPendingCallWatcher;
 
@@ -55,6 +58,10 @@ private Q_SLOTS:
 
 private:
     PortalRequest(QObject* context, const QDBusConnection& bus, QString method, Answer answer);
+    // Until the portal has answered a first call on this connection, the call is made while the
+    // process is readable: the portal identifies its caller then, and only then.
+    void identifyWithTheCall();
+    void identified();
     bool subscribe(const QString& path);
     void unsubscribe();
     void finish(std::uint32_t code, const QVariantMap& results);
@@ -63,6 +70,7 @@ private:
     const QString method_;
     Answer answer_;
     QString path_;
+    std::optional<ReadableToTheDesktop> readable_;
     bool finished_ = false;
 };
 

@@ -17,22 +17,13 @@
 #include "platform/base/UniqueFd.h"
 #include "platform/wayland/WaylandHandles.h"
 #include "platform/wayland/WaylandProbe.h"
+#include "platform/wayland/WaylandSeatKeymap.h"
 
 namespace tessavo::platform {
 namespace {
 
 using ManagerHandle = WaylandHandle<zwp_virtual_keyboard_manager_v1, zwp_virtual_keyboard_manager_v1_destroy>;
 using VirtualKeyboardHandle = WaylandHandle<zwp_virtual_keyboard_v1, zwp_virtual_keyboard_v1_destroy>;
-
-// A seat's keyboard from version 3 on is released, so that the compositor forgets it too.
-void releaseKeyboard(wl_keyboard* keyboard) {
-    if (wl_keyboard_get_version(keyboard) >= WL_KEYBOARD_RELEASE_SINCE_VERSION) {
-        wl_keyboard_release(keyboard);
-    } else {
-        wl_keyboard_destroy(keyboard);
-    }
-}
-using SeatKeyboardHandle = WaylandHandle<wl_keyboard, releaseKeyboard>;
 
 [[noreturn]] void cannotType(const std::string& reason) {
     qCWarning(lcAutofill, "no keystrokes can be sent on Wayland: %s", reason.c_str());
@@ -66,37 +57,6 @@ struct Globals {
     static constexpr wl_registry_listener kListener{&Globals::global, &Globals::globalRemove};
 };
 
-// The keymap the seat's keyboard sends its clients; the seat sends it at once.
-struct SeatKeyboard {
-    std::uint32_t capabilities = 0;
-    std::string keymapText;
-
-    static void capabilitiesChanged(void* data, wl_seat*, std::uint32_t capabilities) {
-        static_cast<SeatKeyboard*>(data)->capabilities = capabilities;
-    }
-    static void seatName(void*, wl_seat*, const char*) {}
-    static constexpr wl_seat_listener kSeatListener{&SeatKeyboard::capabilitiesChanged, &SeatKeyboard::seatName};
-
-    static void keymap(void* data, wl_keyboard*, std::uint32_t format, std::int32_t fd, std::uint32_t size) {
-        const UniqueFd file(fd);
-        if (format != WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1 || size == 0) return;
-        void* mapped = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, file.get(), 0);
-        if (mapped == MAP_FAILED) return;
-        const char* text = static_cast<const char*>(mapped);
-        static_cast<SeatKeyboard*>(data)->keymapText.assign(text, strnlen(text, size));
-        munmap(mapped, size);
-    }
-    static void enter(void*, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) {}
-    static void leave(void*, wl_keyboard*, std::uint32_t, wl_surface*) {}
-    static void key(void*, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) {}
-    static void modifiers(void*, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t,
-                          std::uint32_t) {}
-    static void repeatInfo(void*, wl_keyboard*, std::int32_t, std::int32_t) {}
-    static constexpr wl_keyboard_listener kKeyboardListener{&SeatKeyboard::keymap,    &SeatKeyboard::enter,
-                                                            &SeatKeyboard::leave,     &SeatKeyboard::key,
-                                                            &SeatKeyboard::modifiers, &SeatKeyboard::repeatInfo};
-};
-
 // A keymap of a real keyboard names the keys any layout has; a virtual keyboard of another
 // program (a key-pressing tool) carries only the few keys it pressed.
 bool isWholeLayout(const WaylandKeymap& keymap) {
@@ -119,7 +79,6 @@ struct WaylandVirtualKeyboard::Impl {
     Globals globals;
     RegistryHandle registry;
     VirtualKeyboardHandle keyboard;
-    SeatKeyboard seatKeyboard;  // listens to the seat for the connection's life
     std::optional<WaylandKeymap> seatKeymap;
 
     void roundTrip() {
@@ -129,19 +88,8 @@ struct WaylandVirtualKeyboard::Impl {
     }
 
     void readSeatKeymap() {
-        wl_seat_add_listener(globals.seat.get(), &SeatKeyboard::kSeatListener, &seatKeyboard);
-        roundTrip();
-        if (!(seatKeyboard.capabilities & WL_SEAT_CAPABILITY_KEYBOARD)) return;
-        const SeatKeyboardHandle keyboard(wl_seat_get_keyboard(globals.seat.get()));
-        wl_keyboard_add_listener(keyboard.get(), &SeatKeyboard::kKeyboardListener, &seatKeyboard);
-        roundTrip();
-        if (seatKeyboard.keymapText.empty()) return;
-        try {
-            WaylandKeymap keymap = WaylandKeymap::fromText(seatKeyboard.keymapText);
-            if (isWholeLayout(keymap)) seatKeymap.emplace(std::move(keymap));
-        } catch (const Error&) {
-            qCWarning(lcAutofill, "the seat's keyboard layout cannot be read; typing with the default one");
-        }
+        std::optional<WaylandKeymap> keymap = platform::readSeatKeymap(display.get(), globals.seat.get());
+        if (keymap && isWholeLayout(*keymap)) seatKeymap = std::move(keymap);
     }
 };
 

@@ -4,8 +4,12 @@
 // desktop ends types nothing and says so, and a shortcut of the desktop fills as Ctrl+Right does.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <QFile>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <map>
 #include <optional>
@@ -21,6 +25,7 @@
 #include "platform/portal/PortalKeyboard.h"
 #include "platform/portal/PortalProbe.h"
 #include "platform/portal/PortalShortcuts.h"
+#include "platform/wayland/WaylandKeymap.h"
 #include "tests/support/FakePortal.h"
 #include "tests/support/ProgramFixture.h"
 #include "tests/support/QtPrinters.h"
@@ -56,6 +61,11 @@ void expectNothingLeftDown(const QStringList& events) {
         held[parts[1]] += parts[2] == QLatin1String("down") ? 1 : -1;
     }
     for (const auto& [keysym, count] : held) EXPECT_EQ(count, 0) << "keysym " << keysym.toStdString() << " left down";
+}
+
+// A desktop whose keyboard has the named xkb layout.
+platform::PortalKeyboard::DesktopKeymap desktopLayout(const char* layout) {
+    return [layout] { return platform::WaylandKeymap::fromNames({"", "", layout, "", ""}); };
 }
 
 bool waitForAnswer(platform::PortalKeyboard& keyboard) {
@@ -195,14 +205,81 @@ TEST_F(PortalKeyboardTest, AKeyThePortalDoesNotTakeBreaksTheFillOffAndSaysSo) {
     EXPECT_EQ(portal.logOf(QStringLiteral("keysym")), typed({0x61}));
 }
 
+// A desktop started with the program may have no screen to ask on yet, and fails the Start: the
+// keyboard asks again a moment later, with a new session, until the desktop can ask.
+TEST_F(PortalKeyboardTest, AStartTheDesktopCannotShowYetIsTriedAgain) {
+    portal.failStarts(2);
+    platform::PortalKeyboard keyboard(portal.bus());
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return keyboard.typingAccess() == TypingAccess::Granted; }, kPatienceMilliseconds));
+    EXPECT_EQ(portal.logOf(QStringLiteral("RemoteDesktop.CreateSession")).size(), 3);
+    EXPECT_EQ(portal.logOf(QStringLiteral("RemoteDesktop.Start")).size(), 3);
+}
+
+// From version 2 on the portal remembers the answer: the token it gives is kept in a file of the
+// user's alone, and a later start brings it and is not asked again. A token the portal no longer
+// takes leads back to asking. A portal of version 1 is asked nothing of tokens.
+class PortalRestoreToken : public ::testing::Test {
+protected:
+    QString tokenFile() const { return dir.filePath(QStringLiteral("RemoteDesktop.token")); }
+    QString storedToken() const {
+        QFile file(tokenFile());
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+    // The keyboard of one start of the program, once the desktop has answered.
+    TypingAccess startOnce(test::FakePortal& desktop) {
+        platform::PortalKeyboard keyboard(desktop.bus(), desktopLayout("us"), tokenFile());
+        EXPECT_TRUE(waitForAnswer(keyboard));
+        return keyboard.typingAccess();
+    }
+    static QStringList asked(test::FakePortal& desktop) { return desktop.logOf(QStringLiteral("RemoteDesktop.S")); }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(PortalRestoreToken, ALaterStartBringsTheTokenAndIsNotAskedAgain) {
+    test::FakePortal portal({true, true, 2});
+    EXPECT_EQ(startOnce(portal), TypingAccess::Granted);
+    EXPECT_EQ(storedToken(), QStringLiteral("token-1"));
+    struct stat status {};
+    ASSERT_EQ(stat(QFile::encodeName(tokenFile()).constData(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
+
+    EXPECT_EQ(startOnce(portal), TypingAccess::Granted);
+    EXPECT_EQ(asked(portal), (QStringList{"RemoteDesktop.SelectDevices types=1 persist_mode=2", "RemoteDesktop.Start",
+                                          "RemoteDesktop.SelectDevices types=1 persist_mode=2 restore_token=token-1",
+                                          "RemoteDesktop.Start restored"}));
+    EXPECT_EQ(storedToken(), QStringLiteral("token-2"));
+}
+
+TEST_F(PortalRestoreToken, ATokenThePortalDoesNotTakeLeadsBackToAsking) {
+    test::FakePortal portal({true, true, 2});
+    QFile stale(tokenFile());
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly) && stale.write("stale-token") > 0);
+    stale.close();
+    EXPECT_EQ(startOnce(portal), TypingAccess::Granted);
+    EXPECT_EQ(asked(portal),
+              (QStringList{"RemoteDesktop.SelectDevices types=1 persist_mode=2 restore_token=stale-token",
+                           "RemoteDesktop.Start with an unknown token",
+                           "RemoteDesktop.SelectDevices types=1 persist_mode=2", "RemoteDesktop.Start"}));
+    EXPECT_EQ(storedToken(), QStringLiteral("token-1"));
+}
+
+TEST_F(PortalRestoreToken, APortalOfVersionOneIsAskedNothingOfTokens) {
+    test::FakePortal portal;
+    EXPECT_EQ(startOnce(portal), TypingAccess::Granted);
+    EXPECT_EQ(asked(portal), (QStringList{"RemoteDesktop.SelectDevices types=1", "RemoteDesktop.Start"}));
+    EXPECT_FALSE(QFile::exists(tokenFile()));
+}
+
 TEST(PortalProbe, TheVersionPropertyTellsWhatThePortalOffers) {
     struct Case {
         test::FakePortal::Offers offers;
         bool remoteDesktop;
         bool globalShortcuts;
     };
-    for (const Case& c :
-         {Case{{true, true}, true, true}, Case{{true, false}, true, false}, Case{{false, false}, false, false}}) {
+    for (const Case& c : {Case{{true, true, 1}, true, true}, Case{{true, false, 1}, true, false},
+                          Case{{false, false, 1}, false, false}}) {
         test::FakePortal portal(c.offers);
         EXPECT_EQ(platform::portalOffers(portal.bus(), QStringLiteral("org.freedesktop.portal.RemoteDesktop")),
                   c.remoteDesktop);
@@ -224,8 +301,10 @@ protected:
 
     // With the portal's keyboard and shortcuts as the program's: the login binds the shortcuts,
     // and a record is chosen for keystroke mode.
-    void logInWithThePortal(bool waitForTheDesktop = true) {
-        keyboard.emplace(&platform::installKeyboard, portal.bus());
+    // The desktop's layout is French unless a test says otherwise: it has every character the
+    // record holds.
+    void logInWithThePortal(bool waitForTheDesktop = true, const char* layout = "fr") {
+        keyboard.emplace(&platform::installKeyboard, portal.bus(), desktopLayout(layout));
         shortcuts.emplace(&platform::installDesktopShortcuts, portal.bus());
         if (waitForTheDesktop) {
             ASSERT_TRUE(waitForAnswer(**keyboard));
@@ -341,6 +420,40 @@ TEST_F(PortalFill, AShortcutWhoseReleaseIsNeverToldFillsAllTheSame) {
         },
         kPatienceMilliseconds))
         << portal.log().join(QLatin1Char('\n')).toStdString();
+}
+
+// A character the desktop's layout lacks would be dropped by the desktop without a word: not one
+// key of such a text goes out. A text the key language reads as written is pasted instead, one
+// with keys of the key language is refused with the characters named.
+TEST_F(PortalFill, ATextWithACharacterTheLayoutLacksIsPastedWholeOrNotTypedAtAll) {
+    struct Case {
+        const char* password;
+        bool pasted;
+    };
+    const QStringList ctrlV{"keysym 0xffe3 down", "keysym 0x76 down", "keysym 0x76 up", "keysym 0xffe3 up"};
+    logInWithThePortal(true, "us");
+    for (const Case& c : {Case{"Pé中x", true}, Case{"+pé{TAB}中", false}}) {
+        SCOPED_TRACE(c.password);
+        const QString password = QString::fromUtf8(c.password);
+        main().Edit_MiMa_Temp->setText(password);
+        clipboard->text.clear();
+        const qsizetype before = portal.logOf(QStringLiteral("keysym")).size();
+        const auto keysSent = [&] { return portal.logOf(QStringLiteral("keysym")).mid(before); };
+        if (c.pasted) {
+            portal.use(QStringLiteral("fill-password"));
+            ASSERT_TRUE(QTest::qWaitFor([&] { return keysSent() == ctrlV; }, kPatienceMilliseconds))
+                << portal.log().join(QLatin1Char('\n')).toStdString();
+            EXPECT_EQ(clipboard->text, password);
+            EXPECT_TRUE(main().Timer_ClearClipbrd->isActive());
+            EXPECT_TRUE(dialogs->take().empty());
+        } else {
+            EXPECT_EQ(boxOfShortcut(QStringLiteral("fill-password")),
+                      QStringLiteral("无法自动输入：桌面的键盘布局中没有字符“é中”，按键打不出它；为免只输入一部分，"
+                                     "什么也没有输入。请在“软件设置”中改用“帐号密码粘贴式”，再自动输入。"));
+            EXPECT_TRUE(keysSent().isEmpty());
+            EXPECT_TRUE(clipboard->text.isEmpty());
+        }
+    }
 }
 
 // While the desktop still asks, and after it took the permission back, a fill says so too.

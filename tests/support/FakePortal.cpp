@@ -52,6 +52,7 @@ bool FakePortal::startPortal(const Offers& offers) {
     QStringList arguments;
     if (!offers.remoteDesktop) arguments << QStringLiteral("--without-remote-desktop");
     if (!offers.globalShortcuts) arguments << QStringLiteral("--without-global-shortcuts");
+    arguments << QStringLiteral("--remote-desktop-version") << QString::number(offers.remoteDesktopVersion);
     portal_.start(QStringLiteral(TESSAVO_FAKE_PORTAL), arguments);
     if (!portal_.waitForStarted(kStartMilliseconds)) return false;
     while (!portal_.canReadLine()) {
@@ -86,6 +87,8 @@ void FakePortal::use(const QString& shortcutId) { control(QStringLiteral("Use"),
 void FakePortal::press(const QString& shortcutId) { control(QStringLiteral("Press"), {shortcutId}); }
 
 void FakePortal::failKeys() { control(QStringLiteral("FailKeys")); }
+
+void FakePortal::failStarts(uint count) { control(QStringLiteral("FailStarts"), {count}); }
 
 void FakePortal::endRemoteDesktop() { control(QStringLiteral("EndRemoteDesktop")); }
 

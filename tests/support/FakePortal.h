@@ -13,12 +13,15 @@ namespace tessavo::test {
 // "keysym 0x61 down", "GlobalShortcuts.CreateSession token=<session_handle_token>", then
 // "GlobalShortcuts.CreateSession <id> \"<description>\" <trigger>" for each shortcut it carries,
 // "GlobalShortcuts.BindShortcuts <id> \"<description>\" <trigger>",
-// "Session.Close remote-desktop", "refused <interface>.<method>".
+// "Session.Close remote-desktop", "refused <interface>.<method>"; on version 2
+// "RemoteDesktop.SelectDevices types=1 persist_mode=2 restore_token=token-1" and
+// "RemoteDesktop.Start restored" or "RemoteDesktop.Start with an unknown token".
 class FakePortal {
 public:
     struct Offers {
         bool remoteDesktop = true;
         bool globalShortcuts = true;
+        uint remoteDesktopVersion = 1;  // from 2 on: persist_mode and restore tokens
     };
 
     explicit FakePortal(Offers offers);
@@ -47,6 +50,8 @@ public:
     void endRemoteDesktop();
     // Every key event fails from now on, without a word from the desktop.
     void failKeys();
+    // The next `count` Starts fail as on a desktop that has no screen to ask on yet.
+    void failStarts(uint count);
 
 private:
     QDBusMessage control(const QString& method, const QVariantList& arguments = {});

@@ -215,5 +215,23 @@ INSTANTIATE_TEST_SUITE_P(
                       BadCountCase{u"{XYZ 1 2}", "", "'1 2' is not a valid integer value"},
                       BadCountCase{u"+(a{TAB y}b)", "Shift↓ A↓ A↑ Shift↑", "'Y' is not a valid integer value"}));
 
+// What a text types, looked at before any key goes out: the characters asked keys for, never the
+// key language's signs or named keys, with nothing sent and nothing shown, even for a text the
+// typing itself would report.
+TEST_F(SendKeyTest, TheCharactersTypedAreReadWithoutAKeyOrAMessage) {
+    struct Case {
+        std::u16string text;
+        std::u16string characters;
+    };
+    for (const Case& c : {Case{u"abc", u"abc"}, Case{u"+a^b%(cd)~", u"abcd"}, Case{u"x{TAB 3}y{ENTER}", u"xy"},
+                          Case{u"{{}{}}{+}", u"{}+"}, Case{u"é中{XYZ}€", u"é中€"}, Case{u"ab{TAB x}cd", u"ab"},
+                          Case{u"ab{cd", u"ab"}}) {
+        SCOPED_TRACE(utf8(c.text));
+        EXPECT_EQ(utf8(autofill::CharactersTyped(c.text)), utf8(c.characters));
+    }
+    EXPECT_EQ(keyboard->eventText(), "");
+    EXPECT_TRUE(takeMessages().empty());
+}
+
 }  // namespace
 }  // namespace tessavo

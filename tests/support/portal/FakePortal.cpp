@@ -3,8 +3,12 @@
 // documentation describes, each request's Response signal sent before the call's reply (a
 // client that subscribes late misses it). Everything it is asked is written to a log that
 // tests read through its control object, where they also set the answer to Start (0xFFFFFFFF:
-// none ever comes) and use a bound shortcut.
+// none ever comes), make the next Starts fail as on a desktop without a screen yet, and use a
+// bound shortcut. From RemoteDesktop version 2 on it remembers an answer for a session asked
+// with persist_mode 2 and gives a restore token; a later session that brings the last token it
+// gave starts without asking, one that brings another token fails.
 //   tessavo_fake_portal [--without-remote-desktop] [--without-global-shortcuts]
+//                       [--remote-desktop-version N]
 // It prints "ready" on standard output once the name is owned.
 #include <QCoreApplication>
 #include <QDBusArgument>
@@ -41,8 +45,11 @@ QVariantMap optionsAt(const QDBusMessage& message, int index) {
 
 class Portal final : public QDBusVirtualObject {
 public:
-    Portal(QDBusConnection bus, bool remoteDesktop, bool globalShortcuts)
-        : bus_(bus), remoteDesktop_(remoteDesktop), globalShortcuts_(globalShortcuts) {}
+    Portal(QDBusConnection bus, bool remoteDesktop, bool globalShortcuts, uint remoteDesktopVersion)
+        : bus_(bus),
+          remoteDesktop_(remoteDesktop),
+          globalShortcuts_(globalShortcuts),
+          remoteDesktopVersion_(remoteDesktopVersion) {}
 
     QString introspect(const QString&) const override { return {}; }
 
@@ -70,7 +77,8 @@ private:
         if (!offered || message.arguments().value(1).toString() != QLatin1String("version")) {
             return refuse(message, QStringLiteral("org.freedesktop.DBus.Error.UnknownProperty"));
         }
-        return reply(message, {QVariant::fromValue(QDBusVariant(QVariant::fromValue(1u)))});
+        const uint version = interface == kRemoteDesktop ? remoteDesktopVersion_ : 1u;
+        return reply(message, {QVariant::fromValue(QDBusVariant(QVariant::fromValue(version)))});
     }
 
     bool remoteDesktop(const QDBusMessage& message) {
@@ -87,11 +95,25 @@ private:
             return refuse(message, QStringLiteral("org.freedesktop.DBus.Error.AccessDenied"));
         if (member == QLatin1String("SelectDevices")) {
             const QVariantMap options = optionsAt(message, 1);
-            log(QStringLiteral("RemoteDesktop.SelectDevices types=%1").arg(options.value("types").toUInt()));
+            QString line = QStringLiteral("RemoteDesktop.SelectDevices types=%1").arg(options.value("types").toUInt());
+            if (remoteDesktopVersion_ >= 2) {
+                persist_ = options.value("persist_mode").toUInt();
+                restoreToken_ = options.value("restore_token").toString();
+                if (persist_) line += QStringLiteral(" persist_mode=%1").arg(persist_);
+                if (!restoreToken_.isEmpty()) line += QStringLiteral(" restore_token=%1").arg(restoreToken_);
+            }
+            log(line);
             return answer(message, options, 0, {});
         }
         if (member == QLatin1String("Start")) {
+            if (!restoreToken_.isEmpty()) return startRestored(message);
             log(QStringLiteral("RemoteDesktop.Start"));
+            if (failStarts_ > 0) {
+                --failStarts_;
+                answer(message, optionsAt(message, 2), 2, {});
+                closeRemoteSession();
+                return true;
+            }
             // The user has not answered the desktop's question yet.
             if (startAnswer_ == kNoAnswer) {
                 const QString token = optionsAt(message, 2).value("handle_token").toString();
@@ -99,9 +121,11 @@ private:
                              {QVariant::fromValue(QDBusObjectPath(path(message, QStringLiteral("request"), token)))});
             }
             started_ = startAnswer_ == 0;
-            const QVariantMap results =
-                started_ ? QVariantMap{{QStringLiteral("devices"), QVariant::fromValue(1u)}} : QVariantMap{};
-            return answer(message, optionsAt(message, 2), startAnswer_, results);
+            const QVariantMap results = started_ ? startedResults() : QVariantMap{};
+            answer(message, optionsAt(message, 2), startAnswer_, results);
+            // Like the real portal, one that does not start the session closes it after the answer.
+            if (!started_) closeRemoteSession();
+            return true;
         }
         if (member == QLatin1String("NotifyKeyboardKeysym") || member == QLatin1String("NotifyKeyboardKeycode")) {
             if (!started_ || failKeys_)
@@ -115,6 +139,24 @@ private:
             return reply(message, {});
         }
         return refuse(message, QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"));
+    }
+
+    // A session that brings a restore token starts without asking, if the token is the last one given.
+    bool startRestored(const QDBusMessage& message) {
+        started_ = restoreToken_ == issuedToken_;
+        log(QStringLiteral("RemoteDesktop.Start %1").arg(started_ ? "restored" : "with an unknown token"));
+        answer(message, optionsAt(message, 2), started_ ? 0 : 2, started_ ? startedResults() : QVariantMap{});
+        if (!started_) closeRemoteSession();
+        return true;
+    }
+
+    QVariantMap startedResults() {
+        QVariantMap results{{QStringLiteral("devices"), QVariant::fromValue(1u)}};
+        if (persist_ == 2) {
+            issuedToken_ = QStringLiteral("token-%1").arg(++tokensIssued_);
+            results.insert(QStringLiteral("restore_token"), issuedToken_);
+        }
+        return results;
     }
 
     bool shortcuts(const QDBusMessage& message) {
@@ -178,18 +220,26 @@ private:
             }
             return reply(message, {});
         }
+        if (member == QLatin1String("FailStarts")) {
+            failStarts_ = message.arguments().value(0).toUInt();
+            return reply(message, {});
+        }
         if (member == QLatin1String("FailKeys")) {
             failKeys_ = true;
             return reply(message, {});
         }
         if (member == QLatin1String("EndRemoteDesktop")) {
             started_ = false;
-            bus_.send(QDBusMessage::createSignal(remoteSession_, QStringLiteral("org.freedesktop.portal.Session"),
-                                                 QStringLiteral("Closed"))
-                      << QVariantMap());
+            closeRemoteSession();
             return reply(message, {});
         }
         return refuse(message, QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"));
+    }
+
+    void closeRemoteSession() {
+        bus_.send(QDBusMessage::createSignal(remoteSession_, QStringLiteral("org.freedesktop.portal.Session"),
+                                             QStringLiteral("Closed"))
+                  << QVariantMap());
     }
 
     QString path(const QDBusMessage& message, const QString& kind, const QString& token) const {
@@ -224,7 +274,13 @@ private:
     const bool globalShortcuts_;
     QString remoteSession_;
     QString shortcutSession_;
+    const uint remoteDesktopVersion_;
     bool started_ = false;
+    uint failStarts_ = 0;  // so many Starts fail before the desktop can ask
+    uint persist_ = 0;
+    QString restoreToken_;  // what the session brought
+    QString issuedToken_;   // the last token given
+    int tokensIssued_ = 0;
     bool failKeys_ = false;  // every key event from now on fails, the session still standing
     uint startAnswer_ = 0;
     QStringList log_;
@@ -236,8 +292,10 @@ int main(int argc, char** argv) {
     const QCoreApplication app(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
     QDBusConnection bus = QDBusConnection::sessionBus();
+    const qsizetype versionAt = arguments.indexOf(QStringLiteral("--remote-desktop-version"));
+    const uint version = versionAt >= 0 ? arguments.value(versionAt + 1).toUInt() : 1u;
     Portal portal(bus, !arguments.contains(QStringLiteral("--without-remote-desktop")),
-                  !arguments.contains(QStringLiteral("--without-global-shortcuts")));
+                  !arguments.contains(QStringLiteral("--without-global-shortcuts")), version);
     if (!bus.registerVirtualObject(kDesktopPath, &portal, QDBusConnection::SubPath) ||
         !bus.registerVirtualObject(kControlPath, &portal) ||
         !bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop"))) {
