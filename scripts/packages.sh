@@ -15,6 +15,7 @@ TEST_PACKAGES=(libgtest-dev libgmock-dev sqlcipher xvfb xauth xdotool xclip x11-
                xkb-data x11-xserver-utils xterm zenity dbus-daemon fcitx5 fcitx5-chinese-addons fcitx5-frontend-gtk3
                trayer fonts-wqy-microhei clang libclang-rt-14-dev desktop-file-utils keepassxc clang-format argon2
                sway foot wtype wl-clipboard grim xwayland qt6-wayland)
+TEST_PACKAGES+=(mutter xdg-desktop-portal xdg-desktop-portal-gnome at-spi2-core python3-pyatspi gir1.2-atspi-2.0 python3-gi gir1.2-gtk-3.0 dbus-bin)  # the real GNOME desktop: mutter, its portal, the accessibility bus that answers its question
 BENCH_PACKAGES=(libbenchmark-dev)
 TEST_PACKAGES+=(ibus ibus-libpinyin ibus-gtk3)  # IBus with Pinyin as GNOME starts it, and GTK's module for it
 TEST_PACKAGES+=(kwin-wayland xdg-desktop-portal xdg-desktop-portal-kde qtwayland5 plasma-wayland-protocols)  # a headless KDE desktop: KWin, the desktop portal with KDE's backend (Qt 5 on Wayland), KWin's fake input for the harness's keys

@@ -154,21 +154,7 @@ QProcess& SwaySession::startClient(const QStringList& command, const QProcessEnv
     return *client;
 }
 
-ProgramRun SwaySession::run(const QStringList& command) const {
-    QProcess process;
-    const QStringList full = asSessionUser(command);
-    process.setProcessEnvironment(clientEnvironment());
-    process.start(full.front(), full.mid(1));
-    ProgramRun result;
-    if (!process.waitForStarted()) return result;
-    process.closeWriteChannel();
-    result.finished =
-        process.waitForFinished(static_cast<int>(kPatience.count())) && process.exitStatus() == QProcess::NormalExit;
-    result.exitCode = process.exitCode();
-    result.standardOutput = process.readAllStandardOutput();
-    result.standardError = process.readAllStandardError();
-    return result;
-}
+ProgramRun SwaySession::run(const QStringList& command) const { return runAsSessionUser(command, clientEnvironment()); }
 
 bool SwaySession::command(const QString& text) const {
     const ProgramRun reply = run({QStringLiteral("swaymsg"), text});

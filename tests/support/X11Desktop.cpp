@@ -187,6 +187,12 @@ std::optional<XWindowId> X11Desktop::waitForShownWindow(const QString& wanted) c
     return found;
 }
 
+std::optional<XWindowId> X11Desktop::waitForFramedWindow(const QString& wanted) const {
+    std::optional<XWindowId> found;
+    waitUntil([&] { return (found = shownDescendant(root(), wanted)).has_value(); });
+    return found;
+}
+
 std::optional<XWindowId> X11Desktop::shownDescendant(XWindowId ancestor, const QString& wanted) const {
     for (const XWindowId child : children(ancestor)) {
         if (isViewable(child) && title(child) == wanted) return child;

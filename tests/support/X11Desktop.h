@@ -38,6 +38,9 @@ public:
     // The shown window of exactly this title, if there is one.
     std::optional<XWindowId> shownWindow(const QString& title) const;
     std::optional<XWindowId> waitForShownWindow(const QString& title) const;
+    // Waits for a viewable window of exactly this title at any depth below the root: a window
+    // manager that frames the windows (mutter) puts each in a frame of its own.
+    std::optional<XWindowId> waitForFramedWindow(const QString& title) const;
     // A viewable window of this title anywhere below `ancestor` (an embedded tray icon).
     std::optional<XWindowId> shownDescendant(XWindowId ancestor, const QString& title) const;
 
