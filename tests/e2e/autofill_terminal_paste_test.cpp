@@ -4,10 +4,12 @@
 // keep getting Ctrl+V (the paste cases of autofill_hotkeys_test).
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <csignal>
 
 #include "tests/e2e/AutoFillDesktop.h"
 #include "tests/support/WaitUntil.h"
@@ -33,6 +35,9 @@ const QString kPassword = QStringLiteral("Pw-9 x!#$%&'\"*,./:;<=>?@[\\]_`|中文
 class TerminalPaste : public AutoFillDesktop, public testing::WithParamInterface<TerminalCase> {
 protected:
     void TearDown() override {
+        // The terminal's own session bus and what that bus started outlive a killed
+        // dbus-run-session: the whole process group goes.
+        if (const qint64 group = terminal_.processId(); group > 0) ::kill(-static_cast<pid_t>(group), SIGKILL);
         terminal_.kill();
         terminal_.waitForFinished();
         AutoFillDesktop::TearDown();
@@ -58,8 +63,14 @@ protected:
         QProcessEnvironment environment = home().environment(xvfb().display());
         environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
         environment.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+        environment.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));  // no accessibility bus of its own
         terminal_.setProcessEnvironment(environment);
-        terminal_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        // A process group of its own, so that the bus daemon and the services it starts go with it; and
+        // their output in a file, never on the test runner's pipe, which a straggler would hold open.
+        terminal_.setChildProcessModifier([] { ::setpgid(0, 0); });
+        const QString log = QDir(home().homeDir()).filePath(QStringLiteral("terminal.log"));
+        terminal_.setStandardOutputFile(log);
+        terminal_.setStandardErrorFile(log, QIODevice::Append);
         terminal_.start(program, arguments);
         const auto window = desktop().waitForShownWindow(title + QString::fromUtf8(c.titleSuffix));
         if (!window) throw std::runtime_error(std::string(c.program) + " did not come up");
