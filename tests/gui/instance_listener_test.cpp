@@ -149,6 +149,12 @@ class InstanceListenerFlood : public InstanceListenerTest, public testing::WithP
 // neither holds more than its bound of them, nor wakes round after round while it cannot take
 // the next, and once the flood closes it takes a later start's request again.
 TEST_P(InstanceListenerFlood, NeitherSpinsNorStopsServing) {
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizers' runtime opens a pipe to tell whether memory can be read; with no descriptor
+    // left it takes every object for unreadable and reports a false type fault. The normal build
+    // runs these cases.
+    if (GetParam().freeDescriptors < 16) GTEST_SKIP() << "the sanitizer runtime needs descriptors of its own";
+#endif
     constexpr int kFlood = 100;
     constexpr int kRounds = 100;
     auto* listening =
